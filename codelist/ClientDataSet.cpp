@@ -1,0 +1,417 @@
+#include "ClientDataSet.h"
+
+#include "Cp1252.h"
+#include "DatabaseError.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace kodexa {
+
+TClientDataSet::TClientDataSet(std::string name)
+    : name_(std::move(name)), collator_(std::make_shared<BinaryCollator>()) {}
+
+TClientDataSet::~TClientDataSet() = default;
+
+void TClientDataSet::fail(const std::string& message) const { throw DatabaseError(name_ + ": " + message); }
+
+void TClientDataSet::requireOpen() const {
+    if (!open_)
+        fail("Operation für eine geschlossene Datenmenge nicht möglich");
+}
+
+std::optional<std::size_t> TClientDataSet::fieldIndex(std::string_view name) const {
+    if (!open_)
+        return std::nullopt;
+    return schema_.columnIndex(name);
+}
+
+std::size_t TClientDataSet::requireField(std::string_view fieldName) const {
+    const std::optional<std::size_t> index = fieldIndex(fieldName);
+    if (!index)
+        fail("Das Feld '" + std::string(fieldName) + "' wurde nicht gefunden");
+    return *index;
+}
+
+void TClientDataSet::setCarriedBlock(std::span<const std::byte> block) { carriedBlock_ = block; }
+
+void TClientDataSet::setCollator(std::shared_ptr<const Collator> collator) {
+    collator_ = collator ? std::move(collator) : std::make_shared<BinaryCollator>();
+    sortKeys_.assign(schema_.columns.size(), {});
+    orders_.clear();
+    if (!open_)
+        return;
+    const std::optional<std::uint32_t> current = view_.empty() ? std::nullopt : std::optional(view_[cursor_]);
+    if (predicate_)
+        compileFilter(); // comparisons depend on the collation
+    rebuildView(current);
+    notifyDataChanged();
+}
+
+void TClientDataSet::setFilterCompiler(std::shared_ptr<const FilterCompiler> compiler) {
+    filterCompiler_ = std::move(compiler);
+}
+
+// ---- Active ---------------------------------------------------------------------------------
+
+void TClientDataSet::setActive(bool active) {
+    if (active == open_)
+        return;
+    if (active) {
+        openFromPacket();
+    } else {
+        // The rows go into the saved packet, all of them, in the current index order; a filter
+        // only hides rows from the view and must not lose them.
+        const std::vector<std::uint32_t>& order = orderFor(indexFields_);
+        savedPacket_ = writePacket(schema_, rows_, order);
+        releaseWorkingTable();
+    }
+    notifyDataChanged();
+}
+
+void TClientDataSet::openFromPacket() {
+    DataPacket packet;
+    try {
+        if (!savedPacket_.empty())
+            packet = readPacket(asBytes(savedPacket_));
+        else if (!carriedBlock_.empty())
+            packet = readBlock(carriedBlock_);
+        else
+            fail("Fehlender Daten-Provider oder Datenpaket");
+    } catch (const PacketError& error) {
+        fail(error.what());
+    }
+    schema_ = std::move(packet.schema);
+    rows_ = std::move(packet.rows);
+    sortKeys_.assign(schema_.columns.size(), {});
+    upperTexts_.assign(schema_.columns.size(), {});
+    open_ = true;
+    try {
+        indexFields_ = parseIndexFields(indexFieldNames_);
+        if (filtered_ && !filterText_.empty())
+            compileFilter();
+    } catch (...) {
+        releaseWorkingTable();
+        throw;
+    }
+    rebuildView(std::nullopt);
+}
+
+void TClientDataSet::releaseWorkingTable() {
+    open_ = false;
+    schema_ = {};
+    rows_ = RowStore();
+    indexFields_.clear();
+    orders_.clear();
+    predicate_.reset();
+    passes_.clear();
+    sortKeys_.clear();
+    upperTexts_.clear();
+    view_.clear();
+    cursor_ = 0;
+    bof_ = true;
+    eof_ = true;
+}
+
+// ---- Filter -----------------------------------------------------------------------------------
+
+void TClientDataSet::compileFilter() {
+    predicate_.reset();
+    passes_.clear();
+    if (!filterCompiler_)
+        fail("Für diese Datenmenge ist keine Filtersprache eingerichtet");
+    std::unique_ptr<RowPredicate> predicate;
+    try {
+        predicate = filterCompiler_->compile(filterText_, *this);
+    } catch (const UnknownFieldError& error) {
+        fail(error.what());
+    }
+    const std::size_t count = rows_.rowCount();
+    passes_.assign(count, false);
+    for (std::size_t row = 0; row < count; ++row)
+        passes_[row] = predicate->matches(*this, row);
+    predicate_ = std::move(predicate);
+}
+
+void TClientDataSet::setFilter(std::string_view text) {
+    const bool changed = text != filterText_;
+    filterText_ = text;
+    if (!open_)
+        return;
+    if (filtered_ && changed)
+        setFiltered(true);
+    else
+        first();
+}
+
+void TClientDataSet::setFiltered(bool filtered) {
+    if (!open_) {
+        filtered_ = filtered;
+        return;
+    }
+    predicate_.reset();
+    passes_.clear();
+    filtered_ = false;
+    if (filtered && !filterText_.empty()) {
+        try {
+            compileFilter();
+        } catch (...) {
+            // A rejected expression leaves filtering off and every row in view; the text stays.
+            rebuildView(std::nullopt);
+            notifyDataChanged();
+            throw;
+        }
+    }
+    filtered_ = filtered;
+    rebuildView(std::nullopt);
+    notifyDataChanged();
+}
+
+bool TClientDataSet::rowPasses(std::uint32_t row) const { return !predicate_ || passes_[row]; }
+
+// ---- Order ------------------------------------------------------------------------------------
+
+std::vector<std::size_t> TClientDataSet::parseIndexFields(std::string_view names) const {
+    std::vector<std::size_t> fields;
+    while (!names.empty()) {
+        const std::size_t separator = names.find(';');
+        const std::string_view name = names.substr(0, separator);
+        if (!name.empty())
+            fields.push_back(requireField(name));
+        if (separator == std::string_view::npos)
+            break;
+        names.remove_prefix(separator + 1);
+    }
+    return fields;
+}
+
+const std::vector<std::uint32_t>& TClientDataSet::orderFor(const std::vector<std::size_t>& fields) {
+    auto cached = orders_.find(fields);
+    if (cached != orders_.end())
+        return cached->second;
+
+    std::vector<std::uint32_t> order(rows_.rowCount());
+    std::iota(order.begin(), order.end(), 0U);
+    if (!fields.empty()) {
+        // Stable over the stored order: equal keys keep the row stored first in front.
+        std::stable_sort(order.begin(), order.end(), [&](std::uint32_t left, std::uint32_t right) {
+            for (std::size_t field : fields) {
+                const std::string& a = sortKeysOf(field)[left];
+                const std::string& b = sortKeysOf(field)[right];
+                const int order = a.compare(b);
+                if (order != 0)
+                    return order < 0;
+            }
+            return false;
+        });
+    }
+    return orders_.emplace(fields, std::move(order)).first->second;
+}
+
+void TClientDataSet::setIndexFieldNames(std::string_view names) {
+    if (names == indexFieldNames_)
+        return;
+    if (!open_) {
+        indexFieldNames_ = names;
+        return;
+    }
+    std::vector<std::size_t> fields = parseIndexFields(names);
+    indexFieldNames_ = names;
+    indexFields_ = std::move(fields);
+    const std::optional<std::uint32_t> current = view_.empty() ? std::nullopt : std::optional(view_[cursor_]);
+    rebuildView(current);
+    notifyDataChanged();
+}
+
+void TClientDataSet::rebuildView(std::optional<std::uint32_t> keepRow) {
+    const std::vector<std::uint32_t>& order = orderFor(indexFields_);
+    view_.clear();
+    if (!predicate_) {
+        view_ = order;
+    } else {
+        view_.reserve(order.size());
+        for (std::uint32_t row : order) {
+            if (passes_[row])
+                view_.push_back(row);
+        }
+    }
+    cursor_ = 0;
+    bof_ = true;
+    eof_ = view_.empty();
+    if (!keepRow)
+        return;
+    const auto found = std::find(view_.begin(), view_.end(), *keepRow);
+    if (found == view_.end())
+        return;
+    cursor_ = static_cast<std::size_t>(found - view_.begin());
+    bof_ = false;
+    eof_ = false;
+}
+
+// ---- Caches for the filter --------------------------------------------------------------------
+
+const std::vector<std::string>& TClientDataSet::sortKeysOf(std::size_t field) const {
+    std::vector<std::string>& keys = sortKeys_[field];
+    if (keys.size() != rows_.rowCount()) {
+        keys.resize(rows_.rowCount());
+        for (std::size_t row = 0; row < keys.size(); ++row) {
+            const FieldValue value = rows_.value(row, field);
+            keys[row] = value ? collator_->sortKey(*value) : std::string();
+        }
+    }
+    return keys;
+}
+
+std::string_view TClientDataSet::sortKey(std::size_t row, std::size_t field) const {
+    return sortKeysOf(field)[row];
+}
+
+std::string_view TClientDataSet::upperValue(std::size_t row, std::size_t field) const {
+    std::vector<std::string>& texts = upperTexts_[field];
+    if (texts.size() != rows_.rowCount()) {
+        texts.resize(rows_.rowCount());
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            texts[i] = cp1252::toUpper(rows_.value(i, field).value_or(std::string_view()));
+    }
+    return texts[row];
+}
+
+// ---- Navigation -------------------------------------------------------------------------------
+
+void TClientDataSet::first() {
+    requireOpen();
+    cursor_ = 0;
+    bof_ = true;
+    eof_ = view_.empty();
+    notifyRecordChanged();
+}
+
+void TClientDataSet::last() {
+    requireOpen();
+    cursor_ = view_.empty() ? 0 : view_.size() - 1;
+    bof_ = view_.empty();
+    eof_ = true;
+    notifyRecordChanged();
+}
+
+void TClientDataSet::next() {
+    requireOpen();
+    if (cursor_ + 1 < view_.size()) {
+        ++cursor_;
+        bof_ = false;
+        eof_ = false;
+        notifyRecordChanged();
+        return;
+    }
+    eof_ = true;
+    bof_ = view_.empty();
+}
+
+void TClientDataSet::prior() {
+    requireOpen();
+    if (cursor_ > 0 && !view_.empty()) {
+        --cursor_;
+        bof_ = false;
+        eof_ = false;
+        notifyRecordChanged();
+        return;
+    }
+    bof_ = true;
+    eof_ = view_.empty();
+}
+
+std::optional<std::size_t> TClientDataSet::recNo() const {
+    if (!open_ || view_.empty())
+        return std::nullopt;
+    return cursor_;
+}
+
+void TClientDataSet::setRecNo(std::size_t position) {
+    requireOpen();
+    if (position >= view_.size() || (position == cursor_ && !eof_ && !bof_))
+        return;
+    cursor_ = position;
+    bof_ = false;
+    eof_ = false;
+    notifyRecordChanged();
+}
+
+// ---- Fields -----------------------------------------------------------------------------------
+
+std::optional<std::string> TClientDataSet::fieldValue(std::string_view fieldName) const {
+    const std::size_t field = requireField(fieldName);
+    if (view_.empty())
+        return std::nullopt;
+    const FieldValue value = rows_.value(view_[cursor_], field);
+    if (!value)
+        return std::nullopt;
+    return std::string(*value);
+}
+
+std::string TClientDataSet::fieldAsString(std::string_view fieldName) const {
+    return fieldValue(fieldName).value_or(std::string());
+}
+
+// ---- Bound controls ---------------------------------------------------------------------------
+
+void TClientDataSet::addObserver(DataSetObserver* observer) {
+    if (observer != nullptr && std::find(observers_.begin(), observers_.end(), observer) == observers_.end())
+        observers_.push_back(observer);
+}
+
+void TClientDataSet::removeObserver(DataSetObserver* observer) { std::erase(observers_, observer); }
+
+void TClientDataSet::disableControls() { ++disableCount_; }
+
+void TClientDataSet::enableControls() {
+    if (disableCount_ == 0)
+        return;
+    if (--disableCount_ == 0)
+        notifyDataChanged();
+}
+
+void TClientDataSet::notifyDataChanged() {
+    if (disableCount_ > 0)
+        return;
+    const std::vector<DataSetObserver*> observers = observers_; // an observer may unbind itself
+    for (DataSetObserver* observer : observers)
+        observer->dataSetChanged(*this);
+}
+
+void TClientDataSet::notifyRecordChanged() {
+    if (disableCount_ > 0)
+        return;
+    const std::vector<DataSetObserver*> observers = observers_;
+    for (DataSetObserver* observer : observers)
+        observer->recordChanged(*this);
+}
+
+// ---- Bookmarks --------------------------------------------------------------------------------
+
+Bookmark TClientDataSet::getBookmark() const {
+    if (!open_ || view_.empty())
+        return Bookmark();
+    return Bookmark(view_[cursor_]);
+}
+
+bool TClientDataSet::bookmarkValid(const Bookmark& bookmark) const {
+    return open_ && bookmark.row_ && std::find(view_.begin(), view_.end(), *bookmark.row_) != view_.end();
+}
+
+void TClientDataSet::gotoBookmark(const Bookmark& bookmark) {
+    requireOpen();
+    if (!bookmark.row_)
+        fail("Ungültiges Lesezeichen");
+    const auto found = std::find(view_.begin(), view_.end(), *bookmark.row_);
+    if (found == view_.end())
+        fail("Datensatz nicht gefunden");
+    cursor_ = static_cast<std::size_t>(found - view_.begin());
+    bof_ = false;
+    eof_ = false;
+    notifyRecordChanged();
+}
+
+void TClientDataSet::freeBookmark(Bookmark& bookmark) { bookmark.row_.reset(); }
+
+} // namespace kodexa

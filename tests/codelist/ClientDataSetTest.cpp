@@ -1,0 +1,300 @@
+#include "ClientDataSet.h"
+#include "CodeList.h"
+#include "DatabaseError.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace kodexa;
+
+namespace {
+
+// A stand-in filter language for the engine's own rules: "PREFIX x" keeps the codes that begin
+// with x, "FIELD name" looks up a field, anything else is malformed.
+class PrefixFilterCompiler : public FilterCompiler {
+public:
+    std::unique_ptr<RowPredicate> compile(std::string_view text, const RowAccess& fields) const override {
+        if (text.starts_with("FIELD "))
+            throw UnknownFieldError(std::string(text.substr(6)));
+        if (!text.starts_with("PREFIX "))
+            throw DatabaseError("Ungültiger Filterausdruck");
+        ++compiles;
+        return std::make_unique<Prefix>(std::string(text.substr(7)), *fields.fieldIndex("CPV_ID"));
+    }
+    mutable int compiles = 0;
+
+private:
+    struct Prefix : RowPredicate {
+        Prefix(std::string prefix, std::size_t field) : prefix(std::move(prefix)), field(field) {}
+        bool matches(const RowAccess& rows, std::size_t row) const override {
+            return rows.value(row, field)->starts_with(prefix);
+        }
+        std::string prefix;
+        std::size_t field;
+    };
+};
+
+struct CountingObserver : DataSetObserver {
+    void dataSetChanged(const TClientDataSet&) override { ++dataChanges; }
+    void recordChanged(const TClientDataSet&) override { ++recordChanges; }
+    int dataChanges = 0;
+    int recordChanges = 0;
+};
+
+class ClientDataSetTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        table.setFilterCompiler(compiler);
+        codelist::loadCarried(table);
+    }
+    std::vector<std::string> codes() {
+        std::vector<std::string> result;
+        for (table.first(); !table.eof(); table.next())
+            result.push_back(table.fieldAsString("CPV_ID"));
+        return result;
+    }
+
+    std::shared_ptr<PrefixFilterCompiler> compiler = std::make_shared<PrefixFilterCompiler>();
+    TClientDataSet table{"ClientDataSet1"};
+};
+
+} // namespace
+
+TEST_F(ClientDataSetTest, OpensTheWholeListInCodeOrder) {
+    EXPECT_TRUE(table.active());
+    EXPECT_EQ(table.recordCount(), 9454U);
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "03000000");
+    const std::vector<std::string> all = codes();
+    ASSERT_EQ(all.size(), 9454U);
+    EXPECT_EQ(all.back(), "98910000");
+    EXPECT_TRUE(std::is_sorted(all.begin(), all.end()));
+    EXPECT_EQ(std::adjacent_find(all.begin(), all.end()), all.end());
+}
+
+TEST_F(ClientDataSetTest, ValuesComeBackAtTheirStoredLength) {
+    table.setFilter("PREFIX 66519000");
+    table.setFiltered(true);
+    EXPECT_EQ(table.fieldAsString("CPV_ID").size(), 8U);
+    EXPECT_EQ(table.fieldAsString("CPV_DESC").size(), 161U);
+    table.setFilter("PREFIX 33131173");
+    EXPECT_EQ(table.fieldAsString("CPV_DESC"), "Zahnmedizinische Aufwachs- &amp; Modellierinstrumente");
+    table.setFilter("PREFIX 76431200");
+    EXPECT_NE(table.fieldAsString("CPV_DESC").find('"'), std::string::npos);
+}
+
+TEST_F(ClientDataSetTest, CursorRulesOfFirstNextAndEnd) {
+    EXPECT_TRUE(table.bof());
+    EXPECT_FALSE(table.eof());
+    table.last();
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "98910000");
+    table.first();
+    table.next();
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "03100000");
+    EXPECT_FALSE(table.bof());
+    table.setFilter("PREFIX 98910000");
+    table.setFiltered(true);
+    EXPECT_EQ(table.recordCount(), 1U);
+    EXPECT_FALSE(table.eof());
+    table.next();
+    EXPECT_TRUE(table.eof());
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "98910000"); // stays on the last row
+}
+
+TEST_F(ClientDataSetTest, AFilterNoRowPassesGivesAnEmptyView) {
+    table.setFilter("PREFIX x");
+    table.setFiltered(true);
+    EXPECT_EQ(table.recordCount(), 0U);
+    EXPECT_TRUE(table.eof());
+    EXPECT_TRUE(table.bof());
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "");
+    EXPECT_EQ(table.fieldValue("CPV_ID"), std::nullopt);
+    EXPECT_FALSE(table.getBookmark().valid());
+    EXPECT_EQ(table.recNo(), std::nullopt);
+}
+
+TEST_F(ClientDataSetTest, FilterTextIsOnlyStoredWhileFilteringIsOff) {
+    table.next();
+    table.setFilter("not an expression at all");
+    EXPECT_EQ(compiler->compiles, 0);
+    EXPECT_EQ(table.recordCount(), 9454U);
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "03000000"); // any write goes to the first row
+    EXPECT_EQ(table.filter(), "not an expression at all");
+}
+
+TEST_F(ClientDataSetTest, FilteringAppliesAtOnceAndEveryWriteGoesToTheFirstRow) {
+    table.setFilter("PREFIX 03");
+    table.setFiltered(true);
+    const std::size_t count = table.recordCount();
+    EXPECT_GT(count, 1U);
+    EXPECT_EQ(codes().size(), count);
+    table.next();
+    table.setFiltered(true); // the same value again
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "03000000");
+    table.setFilter("PREFIX 09");
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "09000000");
+    table.setFiltered(false);
+    EXPECT_EQ(table.recordCount(), 9454U);
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "03000000");
+    table.setFilter("");
+    table.setFiltered(true);
+    EXPECT_EQ(table.recordCount(), 9454U); // an empty text filters nothing
+}
+
+TEST_F(ClientDataSetTest, ARejectedFilterLeavesFilteringOffAndKeepsTheText) {
+    table.setFilter("PREFIX 03");
+    table.setFiltered(true);
+    table.setFiltered(false);
+    table.setFilter("malformed");
+    EXPECT_THROW(table.setFiltered(true), DatabaseError);
+    EXPECT_FALSE(table.filtered());
+    EXPECT_EQ(table.filter(), "malformed");
+    EXPECT_EQ(table.recordCount(), 9454U);
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "03000000");
+}
+
+TEST_F(ClientDataSetTest, UnknownFieldsAreReportedWithTheTablesName) {
+    table.setFilter("FIELD Y");
+    try {
+        table.setFiltered(true);
+        FAIL();
+    } catch (const DatabaseError& error) {
+        EXPECT_STREQ(error.what(), "ClientDataSet1: Das Feld 'Y' wurde nicht gefunden");
+    }
+    EXPECT_THROW(table.fieldAsString("CPV_CODE"), DatabaseError);
+    EXPECT_THROW(table.setIndexFieldNames("NOPE"), DatabaseError);
+    EXPECT_EQ(table.indexFieldNames(), "CPV_ID");
+}
+
+TEST_F(ClientDataSetTest, CloseKeepsEveryRowAndReopenStartsAtTheFirst) {
+    table.setFilter("PREFIX 03");
+    table.setFiltered(true);
+    table.next();
+    table.close();
+    EXPECT_FALSE(table.active());
+    EXPECT_EQ(table.recordCount(), 0U);
+    EXPECT_EQ(table.savedPacket().size(), 361040U);
+    EXPECT_EQ(table.filter(), "PREFIX 03"); // settings stay while closed
+    table.setFiltered(false);
+    table.open();
+    EXPECT_EQ(table.recordCount(), 9454U);
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "03000000");
+    EXPECT_EQ(codes().back(), "98910000");
+}
+
+TEST_F(ClientDataSetTest, ReopenAppliesTheStoredFilter) {
+    table.close();
+    table.setFilter("PREFIX 45");
+    table.setFiltered(true);
+    table.open();
+    EXPECT_TRUE(table.filtered());
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "45000000");
+}
+
+TEST_F(ClientDataSetTest, OpeningAnOpenTableLeavesTheCursor) {
+    table.next();
+    table.next();
+    table.open();
+    table.setActive(true);
+    EXPECT_EQ(table.recNo(), 2U);
+}
+
+TEST(ClientDataSet, OpeningWithoutAPacketFails) {
+    TClientDataSet table("QueryCPVTree");
+    try {
+        table.open();
+        FAIL();
+    } catch (const DatabaseError& error) {
+        EXPECT_STREQ(error.what(), "QueryCPVTree: Fehlender Daten-Provider oder Datenpaket");
+    }
+    EXPECT_FALSE(table.active());
+}
+
+TEST(ClientDataSet, ADamagedPacketLeavesTheTableClosed) {
+    const std::string block(16, 'x');
+    TClientDataSet table("ClientDataSet1");
+    table.setCarriedBlock(asBytes(block));
+    try {
+        table.open();
+        FAIL();
+    } catch (const DatabaseError& error) {
+        EXPECT_TRUE(std::string(error.what()).starts_with("ClientDataSet1: Datenpaket fehlerhaft")) << error.what();
+    }
+    EXPECT_FALSE(table.active());
+}
+
+TEST_F(ClientDataSetTest, SuspendedControlsHearOnceWhenTheCounterReturnsToZero) {
+    CountingObserver grid;
+    table.addObserver(&grid);
+    table.disableControls();
+    table.disableControls();
+    table.setFilter("PREFIX 03");
+    table.setFiltered(true);
+    table.next();
+    table.enableControls();
+    EXPECT_EQ(grid.dataChanges + grid.recordChanges, 0);
+    table.enableControls();
+    EXPECT_EQ(grid.dataChanges, 1);
+    EXPECT_EQ(grid.recordChanges, 0);
+    table.enableControls(); // one resume too many changes nothing
+    EXPECT_EQ(grid.dataChanges, 1);
+    table.next();
+    EXPECT_EQ(grid.recordChanges, 1);
+    table.removeObserver(&grid);
+    table.next();
+    EXPECT_EQ(grid.recordChanges, 1);
+}
+
+TEST_F(ClientDataSetTest, BookmarksSurviveFilterAndOrderChanges) {
+    for (int i = 0; i < 5; ++i)
+        table.next();
+    Bookmark mark = table.getBookmark();
+    const std::string code = table.fieldAsString("CPV_ID");
+    table.setFilter("PREFIX 0");
+    table.setFiltered(true);
+    table.setIndexFieldNames("CPV_DESC");
+    table.gotoBookmark(mark);
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), code);
+    table.freeBookmark(mark);
+    EXPECT_FALSE(mark.valid());
+    EXPECT_THROW(table.gotoBookmark(mark), DatabaseError);
+
+    table.setFiltered(false);
+    table.last();
+    Bookmark outside = table.getBookmark();
+    table.setFiltered(true);
+    EXPECT_FALSE(table.bookmarkValid(outside));
+    EXPECT_THROW(table.gotoBookmark(outside), DatabaseError);
+}
+
+TEST_F(ClientDataSetTest, IndexChangesKeepTheCurrentRecordAndTheFilter) {
+    table.setFilter("PREFIX 44");
+    table.setFiltered(true);
+    const std::size_t count = table.recordCount();
+    for (int i = 0; i < 7; ++i)
+        table.next();
+    const std::string current = table.fieldAsString("CPV_ID");
+    CountingObserver grid;
+    table.addObserver(&grid);
+    table.setIndexFieldNames("CPV_DESC");
+    EXPECT_EQ(grid.dataChanges, 1);
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), current);
+    EXPECT_EQ(table.recordCount(), count);
+    table.setIndexFieldNames("CPV_DESC"); // the same value changes nothing
+    EXPECT_EQ(grid.dataChanges, 1);
+    table.setIndexFieldNames("CPV_ID");
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), current);
+    std::vector<std::string> inCodeOrder = codes();
+    EXPECT_TRUE(std::is_sorted(inCodeOrder.begin(), inCodeOrder.end()));
+    table.removeObserver(&grid);
+}
+
+TEST_F(ClientDataSetTest, DescriptionOrderIsStableOverTheStoredOrder) {
+    // With the byte order of the default collator: equal descriptions keep the smaller code first.
+    table.setIndexFieldNames("CPV_DESC");
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (table.first(); !table.eof(); table.next())
+        rows.emplace_back(table.fieldAsString("CPV_DESC"), table.fieldAsString("CPV_ID"));
+    ASSERT_EQ(rows.size(), 9454U);
+    EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));
+}

@@ -1,0 +1,19 @@
+# Sourced by run.sh and test.sh: installs the Debian packages that are missing (as root).
+kodexa_install_missing() {
+    local missing=()
+    local package
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+KODEXA_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev
+    libjpeg62-turbo-dev fonts-liberation fonts-wine fontconfig)
+KODEXA_TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libsqlite3-dev
+    xvfb xauth poppler-utils cups printer-driver-cups-pdf)
