@@ -186,6 +186,15 @@ std::vector<std::size_t> TClientDataSet::parseIndexFields(std::string_view names
     return fields;
 }
 
+bool TClientDataSet::fieldOrdersLikeBytes(std::size_t field) const {
+    for (std::size_t row = 0; row < rows_.rowCount(); ++row) {
+        const FieldValue value = rows_.value(row, field);
+        if (value && !collator_->ordersLikeBytes(*value))
+            return false;
+    }
+    return true;
+}
+
 const std::vector<std::uint32_t>& TClientDataSet::orderFor(const std::vector<std::size_t>& fields) {
     auto cached = orders_.find(fields);
     if (cached != orders_.end())
@@ -193,19 +202,26 @@ const std::vector<std::uint32_t>& TClientDataSet::orderFor(const std::vector<std
 
     std::vector<std::uint32_t> order(rows_.rowCount());
     std::iota(order.begin(), order.end(), 0U);
-    if (!fields.empty()) {
-        // Stable over the stored order: equal keys keep the row stored first in front.
-        std::stable_sort(order.begin(), order.end(), [&](std::uint32_t left, std::uint32_t right) {
-            for (std::size_t field : fields) {
-                const std::string& a = sortKeysOf(field)[left];
-                const std::string& b = sortKeysOf(field)[right];
-                const int order = a.compare(b);
-                if (order != 0)
-                    return order < 0;
-            }
-            return false;
-        });
-    }
+    const bool byBytes = std::all_of(fields.begin(), fields.end(),
+                                     [this](std::size_t field) { return fieldOrdersLikeBytes(field); });
+    const auto compareField = [this, byBytes](std::size_t field, std::uint32_t left, std::uint32_t right) {
+        if (byBytes)
+            return rows_.value(left, field).value_or(std::string_view())
+                .compare(rows_.value(right, field).value_or(std::string_view()));
+        return sortKeysOf(field)[left].compare(sortKeysOf(field)[right]);
+    };
+    const auto less = [&](std::uint32_t left, std::uint32_t right) {
+        for (std::size_t field : fields) {
+            const int order = compareField(field, left, right);
+            if (order != 0)
+                return order < 0;
+        }
+        return false;
+    };
+    // Stable over the stored order: equal keys keep the row stored first in front. The carried
+    // list is stored in code order, so the common case is a check, not a sort.
+    if (!fields.empty() && !std::is_sorted(order.begin(), order.end(), less))
+        std::stable_sort(order.begin(), order.end(), less);
     return orders_.emplace(fields, std::move(order)).first->second;
 }
 
@@ -350,7 +366,17 @@ std::optional<std::string> TClientDataSet::fieldValue(std::string_view fieldName
 }
 
 std::string TClientDataSet::fieldAsString(std::string_view fieldName) const {
-    return fieldValue(fieldName).value_or(std::string());
+    return std::string(fieldText(fieldName));
+}
+
+std::string_view TClientDataSet::fieldText(std::string_view fieldName) const {
+    return fieldText(requireField(fieldName));
+}
+
+std::string_view TClientDataSet::fieldText(std::size_t field) const {
+    if (view_.empty() || field >= rows_.columnCount())
+        return {};
+    return rows_.value(view_[cursor_], field).value_or(std::string_view());
 }
 
 // ---- Bound controls ---------------------------------------------------------------------------
@@ -372,7 +398,7 @@ void TClientDataSet::enableControls() {
 }
 
 void TClientDataSet::notifyDataChanged() {
-    if (disableCount_ > 0)
+    if (disableCount_ > 0 || observers_.empty())
         return;
     const std::vector<DataSetObserver*> observers = observers_; // an observer may unbind itself
     for (DataSetObserver* observer : observers)
@@ -380,7 +406,7 @@ void TClientDataSet::notifyDataChanged() {
 }
 
 void TClientDataSet::notifyRecordChanged() {
-    if (disableCount_ > 0)
+    if (disableCount_ > 0 || observers_.empty())
         return;
     const std::vector<DataSetObserver*> observers = observers_;
     for (DataSetObserver* observer : observers)

@@ -97,6 +97,12 @@ public:
 
     // Field values of the current row
     std::string fieldAsString(std::string_view fieldName) const;
+    // The same text without a copy; valid until the table closes.
+    std::string_view fieldText(std::string_view fieldName) const;
+    // By field number (fieldIndex), for walks that read a field per row.
+    std::string_view fieldText(std::size_t field) const;
+    // The field number of a name; fails with "Das Feld ... wurde nicht gefunden".
+    std::size_t fieldByName(std::string_view fieldName) const { return requireField(fieldName); }
     std::optional<std::string> fieldValue(std::string_view fieldName) const;
 
     // Bound controls
@@ -126,6 +132,7 @@ private:
 
     void openFromPacket();
     void releaseWorkingTable();
+    bool fieldOrdersLikeBytes(std::size_t field) const;
     std::vector<std::size_t> parseIndexFields(std::string_view names) const;
     const std::vector<std::uint32_t>& orderFor(const std::vector<std::size_t>& fields);
     void compileFilter();

@@ -14,6 +14,9 @@ public:
     virtual ~Collator() = default;
     virtual int compare(std::string_view left, std::string_view right) const = 0;
     virtual std::string sortKey(std::string_view text) const = 0;
+    // True when texts made only of characters like this one's compare among themselves exactly as
+    // their bytes do; lets a table order such values (the codes: digits) without building keys.
+    virtual bool ordersLikeBytes(std::string_view text) const = 0;
 };
 
 // Byte order; the order of a table before a locale collation is chosen.
@@ -24,6 +27,7 @@ public:
         return order < 0 ? -1 : (order > 0 ? 1 : 0);
     }
     std::string sortKey(std::string_view text) const override { return std::string(text); }
+    bool ordersLikeBytes(std::string_view) const override { return true; }
 };
 
 } // namespace kodexa

@@ -184,25 +184,25 @@ void PacketReader::readRows(ByteCursor& in, const PacketSchema& schema, std::uin
         widths.push_back(column.width());
 
     for (std::uint32_t row = 0; row < rowCount; ++row) {
-        const std::string rowName = "Datensatz " + std::to_string(row + 1);
+        const auto rowName = [row] { return "Datensatz " + std::to_string(row + 1); };
         if (in.u8("Datensatzstatus") != 0)
-            refuse(rowName + " hat einen nicht unterstützten Status");
+            refuse(rowName() + " hat einen nicht unterstützten Status");
         const std::string_view status = in.text(statusBytes, "Feldstatus");
         for (std::size_t column = 0; column < columnCount; ++column) {
             // 00: the value follows; 01: no value (null). Other pairs are not ours to interpret.
             const unsigned pair = (static_cast<unsigned char>(status[column / 4]) >> (2 * (column % 4))) & 3;
             if (pair > 1)
-                refuse(rowName + " hat einen nicht unterstützten Feldstatus");
+                refuse(rowName() + " hat einen nicht unterstützten Feldstatus");
             if (pair == 1) {
                 if (schema.columns[column].required())
-                    refuse(rowName + " hat keinen Wert im Pflichtfeld '" + schema.columns[column].name + "'");
+                    refuse(rowName() + " hat keinen Wert im Pflichtfeld '" + schema.columns[column].name + "'");
                 rows.cells_.push_back({0, RowStore::NullLength});
                 continue;
             }
             const std::size_t prefix = packet::sizeOf(schema.columns[column].typeWord);
             const std::uint64_t length = in.readUnsigned(prefix, "Feldlänge");
             if (widths[column] != 0 && length > widths[column])
-                refuse(rowName + ": der Wert im Feld '" + schema.columns[column].name + "' ist länger als das Feld");
+                refuse(rowName() + ": der Wert im Feld '" + schema.columns[column].name + "' ist länger als das Feld");
             const std::size_t offset = in.position();
             in.text(length, "Feldwert");
             rows.cells_.push_back({static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length)});

@@ -1,41 +1,123 @@
 // cpvquery: the headless front end over the code list, for scripts, benchmarks and checks.
-// With no arguments it loads the carried list as the main window's table and prints its view.
+//
+//   cpvquery [--sort code|desc] [--code TEXT] [--desc TEXT] [--print-filter]
+//            [--tree | --locate | --report-summary | --pdf FILE]
+//
+// It loads the carried list as the main window's table, sets the order, runs the search exactly as
+// the "&Suchen" button does and prints the resulting view, one row a line (code TAB description,
+// UTF-8). A rejected search prints the error report's text on standard error, then the view that
+// remains, and exits with status 2.
+#include "CpvQuery.h"
+
 #include "ClientDataSet.h"
 #include "CodeList.h"
 #include "Cp1252.h"
+#include "DatabaseError.h"
+#include "ErrorText.h"
+#include "Search.h"
 
 #include <exception>
 #include <iostream>
 #include <string>
+#include <string_view>
 
 namespace {
 
-void printView(kodexa::TClientDataSet& table) {
-    std::string out;
-    for (table.first(); !table.eof(); table.next()) {
-        out += kodexa::cp1252::toUtf8(table.fieldAsString(kodexa::codelist::CodeField));
-        out += '\t';
-        out += kodexa::cp1252::toUtf8(table.fieldAsString(kodexa::codelist::DescriptionField));
-        out += '\n';
+using kodexa::cpvquery::Options;
+
+constexpr std::string_view Usage =
+    "usage: cpvquery [--sort code|desc] [--code TEXT] [--desc TEXT] [--print-filter]\n"
+    "                [--tree | --locate | --report-summary | --pdf FILE]\n";
+
+std::optional<Options> parseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--sort" && hasValue) {
+            const std::string_view order = argv[++i];
+            if (order != "code" && order != "desc")
+                return std::nullopt;
+            options.sortByDescription = order == "desc";
+        } else if (arg == "--code" && hasValue) {
+            options.codeText = kodexa::cp1252::fromUtf8(argv[++i]);
+        } else if (arg == "--desc" && hasValue) {
+            options.descriptionText = kodexa::cp1252::fromUtf8(argv[++i]);
+        } else if (arg == "--pdf" && hasValue) {
+            options.pdfFile = argv[++i];
+        } else if (arg == "--print-filter") {
+            options.printFilter = true;
+        } else if (arg == "--tree") {
+            options.tree = true;
+        } else if (arg == "--locate") {
+            options.locate = true;
+        } else if (arg == "--report-summary") {
+            options.reportSummary = true;
+        } else {
+            return std::nullopt;
+        }
     }
-    std::cout << out;
+    const int modes = options.tree + options.locate + options.reportSummary + options.pdfFile.has_value();
+    if (modes > 1)
+        return std::nullopt;
+    return options;
+}
+
+void printView(kodexa::TClientDataSet& table, std::ostream& out) {
+    std::string text;
+    for (table.first(); !table.eof(); table.next()) {
+        text += kodexa::cp1252::toUtf8(table.fieldAsString(kodexa::codelist::CodeField));
+        text += '\t';
+        text += kodexa::cp1252::toUtf8(table.fieldAsString(kodexa::codelist::DescriptionField));
+        text += '\n';
+    }
+    out << text;
+}
+
+int run(const Options& options) {
+    using namespace kodexa;
+    if (options.tree)
+        return cpvquery::printTree(std::cout);
+
+    TClientDataSet table("ClientDataSet1");
+    codelist::loadCarried(table);
+    if (options.sortByDescription)
+        table.setIndexFieldNames(codelist::DescriptionField);
+
+    int status = 0;
+    try {
+        applySearch(table, options.codeText, options.descriptionText);
+    } catch (const DatabaseError& error) {
+        std::cerr << cp1252::toUtf8(errorReportText(error.what())) << '\n';
+        status = 2;
+    }
+    if (options.printFilter)
+        std::cout << "FILTER[" << cp1252::toUtf8(table.filter()) << "]\n";
+
+    int modeStatus = 0;
+    if (options.locate)
+        modeStatus = cpvquery::printLocate(table, std::cout);
+    else if (options.reportSummary)
+        modeStatus = cpvquery::printReportSummary(table, std::cout);
+    else if (options.pdfFile)
+        modeStatus = cpvquery::writePdf(table, *options.pdfFile, std::cerr);
+    else
+        printView(table, std::cout);
+    return status != 0 ? status : modeStatus;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1) {
-        std::cerr << "usage: cpvquery\n";
-        return 2;
+    const std::optional<Options> options = parseOptions(argc, argv);
+    if (!options) {
+        std::cerr << Usage;
+        return 64;
     }
-    (void)argv;
     try {
-        kodexa::TClientDataSet table("ClientDataSet1");
-        kodexa::codelist::loadCarried(table);
-        printView(table);
+        return run(*options);
     } catch (const std::exception& error) {
-        std::cerr << error.what() << '\n';
+        std::cerr << "cpvquery: " << kodexa::cp1252::toUtf8(error.what()) << '\n';
         return 1;
     }
-    return 0;
 }
