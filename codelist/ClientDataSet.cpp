@@ -30,7 +30,7 @@ std::optional<std::size_t> TClientDataSet::fieldIndex(std::string_view name) con
 std::size_t TClientDataSet::requireField(std::string_view fieldName) const {
     const std::optional<std::size_t> index = fieldIndex(fieldName);
     if (!index)
-        fail("Das Feld '" + std::string(fieldName) + "' wurde nicht gefunden");
+        fail("Das Feld '" + cp1252::toUtf8(fieldName) + "' wurde nicht gefunden");
     return *index;
 }
 
@@ -125,7 +125,7 @@ void TClientDataSet::compileFilter() {
     try {
         predicate = filterCompiler_->compile(filterText_, *this);
     } catch (const UnknownFieldError& error) {
-        fail(error.what());
+        fail("Das Feld '" + cp1252::toUtf8(error.fieldName()) + "' wurde nicht gefunden");
     }
     const std::size_t count = rows_.rowCount();
     passes_.assign(count, false);

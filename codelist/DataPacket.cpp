@@ -1,5 +1,6 @@
 #include "DataPacket.h"
 
+#include "Cp1252.h"
 #include "DatabaseError.h"
 
 #include <algorithm>
@@ -133,7 +134,7 @@ PacketColumn readColumn(ByteCursor& in) {
     const bool isVaryingString = (column.typeWord & ~packet::RoundtripFlag & ~0xFFFFu) ==
                                  ((packet::KindString << 16) | packet::VaryingFlag);
     if (!isVaryingString || (prefix != 1 && prefix != 2 && prefix != 4))
-        refuse("Feld '" + column.name + "' hat einen nicht unterstützten Typ");
+        refuse("Feld '" + cp1252::toUtf8(column.name) + "' hat einen nicht unterstützten Typ");
     column.flags = in.u16("Feldattribute");
     column.attributes = readAttributes(in);
     return column;
@@ -143,7 +144,7 @@ void checkSchema(const PacketSchema& schema) {
     for (std::size_t i = 0; i < schema.columns.size(); ++i) {
         for (std::size_t j = 0; j < i; ++j) {
             if (schema.columns[i].name == schema.columns[j].name)
-                refuse("Feld '" + schema.columns[i].name + "' ist doppelt vorhanden");
+                refuse("Feld '" + cp1252::toUtf8(schema.columns[i].name) + "' ist doppelt vorhanden");
         }
     }
     for (const PacketAttribute& attribute : schema.attributes) {
@@ -195,14 +196,14 @@ void PacketReader::readRows(ByteCursor& in, const PacketSchema& schema, std::uin
                 refuse(rowName() + " hat einen nicht unterstützten Feldstatus");
             if (pair == 1) {
                 if (schema.columns[column].required())
-                    refuse(rowName() + " hat keinen Wert im Pflichtfeld '" + schema.columns[column].name + "'");
+                    refuse(rowName() + " hat keinen Wert im Pflichtfeld '" + cp1252::toUtf8(schema.columns[column].name) + "'");
                 rows.cells_.push_back({0, RowStore::NullLength});
                 continue;
             }
             const std::size_t prefix = packet::sizeOf(schema.columns[column].typeWord);
             const std::uint64_t length = in.readUnsigned(prefix, "Feldlänge");
             if (widths[column] != 0 && length > widths[column])
-                refuse(rowName() + ": der Wert im Feld '" + schema.columns[column].name + "' ist länger als das Feld");
+                refuse(rowName() + ": der Wert im Feld '" + cp1252::toUtf8(schema.columns[column].name) + "' ist länger als das Feld");
             const std::size_t offset = in.position();
             in.text(length, "Feldwert");
             rows.cells_.push_back({static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length)});
@@ -434,7 +435,7 @@ std::string writePacket(const PacketSchema& schema, const RowStore& rows, std::s
                 continue;
             const std::size_t prefix = packet::sizeOf(schema.columns[column].typeWord);
             if (value->size() > maxForSize(prefix))
-                throw PacketError("Wert im Feld '" + schema.columns[column].name + "' ist zu lang für das Datenpaket");
+                throw PacketError("Wert im Feld '" + cp1252::toUtf8(schema.columns[column].name) + "' ist zu lang für das Datenpaket");
             appendLittleEndian(out, value->size(), prefix);
             out += *value;
         }

@@ -6,7 +6,8 @@
 namespace kodexa {
 
 // An error of the table engine or its filter reader. The message is the complete text that the
-// application's error report shows; errors about a table already carry its name ("ClientDataSet1: ").
+// application's error report shows, in UTF-8 (code list text quoted in it is converted from
+// Windows-1252 where the message is made); errors about a table carry its name ("ClientDataSet1: ").
 class DatabaseError : public std::runtime_error {
 public:
     explicit DatabaseError(const std::string& message) : std::runtime_error(message) {}

@@ -33,7 +33,8 @@ public:
 };
 
 // The reader of a filter language. compile() throws DatabaseError with the reader's message for a
-// malformed expression, and UnknownFieldError for a name that is not a field of the table.
+// malformed expression (UTF-8, with any character of the expression quoted in it converted from
+// Windows-1252), and UnknownFieldError for a name that is not a field of the table.
 class FilterCompiler {
 public:
     virtual ~FilterCompiler() = default;

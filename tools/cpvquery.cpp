@@ -88,7 +88,7 @@ int run(const Options& options) {
     try {
         applySearch(table, options.codeText, options.descriptionText);
     } catch (const DatabaseError& error) {
-        std::cerr << cp1252::toUtf8(errorReportText(error.what())) << '\n';
+        std::cerr << errorReportText(error.what()) << '\n';
         status = 2;
     }
     if (options.printFilter)
@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     try {
         return run(*options);
     } catch (const std::exception& error) {
-        std::cerr << "cpvquery: " << kodexa::cp1252::toUtf8(error.what()) << '\n';
+        std::cerr << "cpvquery: " << error.what() << '\n';
         return 1;
     }
 }
