@@ -1,7 +1,9 @@
 #include "ClientDataSet.h"
 
+#include "Collation.h"
 #include "Cp1252.h"
 #include "DatabaseError.h"
+#include "FilterLanguage.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,8 +11,10 @@
 
 namespace kodexa {
 
+// A table compares text by the user's locale and reads filters in the program's filter language
+// unless told otherwise.
 TClientDataSet::TClientDataSet(std::string name)
-    : name_(std::move(name)), collator_(std::make_shared<BinaryCollator>()) {}
+    : name_(std::move(name)), collator_(userLocaleCollator()), filterCompiler_(filterLanguage()) {}
 
 TClientDataSet::~TClientDataSet() = default;
 

@@ -1,0 +1,319 @@
+#include "DlgSearch.h"
+
+#include "CodeList.h"
+#include "CodeLocator.h"
+#include "CodeTree.h"
+#include "DBGrid.h"
+#include "DataSource.h"
+#include "DlgAbout.h"
+#include "DlgStatus.h"
+#include "ErrorReport.h"
+#include "Glyphs.h"
+#include "QtText.h"
+#include "ProgressBarIndicator.h"
+#include "Search.h"
+#include "SystemClock.h"
+#include "TreeWidgetNodes.h"
+#include "WineFonts.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace kodexa {
+
+TDlgSearchCPV* DlgSearchCPV = nullptr;
+
+namespace {
+
+constexpr int ClientWidth = 687;
+constexpr int ClientHeight = 594;
+constexpr int StatusBarHeight = 19;
+constexpr int SearchPanelHeight = 73;
+constexpr int SortPanelHeight = 41;
+constexpr int ProgressBarHeight = 16;
+constexpr int WindowFontPixels = 11; // Tahoma 8 pt at 96 dpi
+
+// Keeps a child at its distance from its parent's right and bottom edges.
+class AnchorRightBottom final : public QObject {
+public:
+    AnchorRightBottom(QWidget* child, int rightGap, int bottomGap)
+        : QObject(child), child_(child), rightGap_(rightGap), bottomGap_(bottomGap) {
+        child->parentWidget()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize && watched == child_->parentWidget()) {
+            const QSize size = child_->parentWidget()->size();
+            child_->move(size.width() - rightGap_ - child_->width(), size.height() - bottomGap_ - child_->height());
+        }
+        return false;
+    }
+
+private:
+    QWidget* child_;
+    int rightGap_;
+    int bottomGap_;
+};
+
+// Hides the status window when the operation it announced ends, however it ends.
+class StatusShown {
+public:
+    StatusShown(TDlgStatus* status, const QString& text) : status_(status) { ShowStatus(status_, text); }
+    ~StatusShown() { status_->hide(); }
+    StatusShown(const StatusShown&) = delete;
+    StatusShown& operator=(const StatusShown&) = delete;
+
+private:
+    TDlgStatus* status_;
+};
+
+QPushButton* makeGlyphButton(const QString& caption, const QPixmap& glyph, QWidget* parent) {
+    auto* button = new QPushButton(QIcon(glyph), caption, parent);
+    button->setIconSize(glyph.size());
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+template <typename Handler> void TDlgSearchCPV::handle(Handler handler) { guarded(this, handler); }
+
+TDlgSearchCPV::TDlgSearchCPV(SystemClock* clock, QWidget* parent) : QMainWindow(parent), clock_(clock) {
+    if (clock_ == nullptr) {
+        ownClock_ = std::make_unique<SteadySystemClock>();
+        clock_ = ownClock_.get();
+    }
+    setWindowTitle(QStringLiteral("Suche in den CPV-Codes 2007"));
+    applyWindowFont();
+    createTables();
+    createMenu();
+
+    PageControl1 = new QTabWidget(this);
+    TabSheet1 = createTablePage();
+    TabSheet2 = createTreePage();
+    PageControl1->addTab(TabSheet1, QStringLiteral("Tabellenansicht"));
+    PageControl1->addTab(TabSheet2, QStringLiteral("Baumansicht"));
+    setCentralWidget(PageControl1);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setSizeGripEnabled(true);
+    StatusBar1->setFixedHeight(StatusBarHeight);
+    setStatusBar(StatusBar1);
+
+    setTabOrder(PageControl1, DBGrid1);
+    setTabOrder(DBGrid1, Edit1);
+    setTabOrder(Edit1, Edit2);
+    setTabOrder(Edit2, BitBtn1);
+    setTabOrder(BitBtn1, RadioButton1);
+    setTabOrder(RadioButton1, RadioButton2);
+    setTabOrder(RadioButton2, BitBtn2);
+
+    connectHandlers();
+
+    resize(ClientWidth, menuBar()->sizeHint().height() + ClientHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    FormCreate();
+    PageControl1->tabBar()->setFocus(Qt::OtherFocusReason);
+}
+
+TDlgSearchCPV::~TDlgSearchCPV() {
+    // The grid's model unbinds from the table before the table goes.
+    delete DBGrid1;
+    delete DataSource1;
+}
+
+void TDlgSearchCPV::applyWindowFont() {
+    loadWineFontsOnce();
+    setFont(classicFont(QStringLiteral("Tahoma"), WindowFontPixels));
+}
+
+void TDlgSearchCPV::createTables() {
+    codelist::loadCarried(ClientDataSet1);
+    codelist::loadCarried(QueryCPVTree);
+    DataSource1 = new TDataSource(ClientDataSet1);
+}
+
+void TDlgSearchCPV::createMenu() {
+    Datei1 = menuBar()->addMenu(QStringLiteral("&Datei"));
+    Beenden1 = Datei1->addAction(QStringLiteral("B&eenden"));
+    MenuAbout = menuBar()->addAction(QStringLiteral("&Über"));
+}
+
+QWidget* TDlgSearchCPV::createTablePage() {
+    auto* page = new QWidget;
+    Panel1 = createSearchPanel();
+    DBGrid1 = new TDBGrid;
+    DBGrid1->setDataSource(DataSource1);
+    Panel2 = createSortPanel();
+
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Panel1);
+    layout->addWidget(DBGrid1, 1);
+    layout->addWidget(Panel2);
+    return page;
+}
+
+QWidget* TDlgSearchCPV::createSearchPanel() {
+    auto* panel = new QWidget;
+    panel->setFixedHeight(SearchPanelHeight);
+    Label1 = new QLabel(QStringLiteral("Code beginnend mit "), panel);
+    Label1->setGeometry(8, 16, 98, 13);
+    Label2 = new QLabel(QStringLiteral("Bezeichnung enthält "), panel);
+    Label2->setGeometry(8, 48, 100, 13);
+    Edit1 = new QLineEdit(panel);
+    Edit1->setGeometry(120, 8, 177, 21);
+    Edit2 = new QLineEdit(panel);
+    Edit2->setGeometry(120, 40, 177, 21);
+    BitBtn1 = makeGlyphButton(QStringLiteral("&Suchen"), binocularsGlyph(), panel);
+    BitBtn1->setGeometry(328, 40, 105, 25);
+    BitBtn1->setDefault(true);
+    return panel;
+}
+
+QWidget* TDlgSearchCPV::createSortPanel() {
+    auto* panel = new QWidget;
+    panel->setFixedHeight(SortPanelHeight);
+    panel->resize(679, SortPanelHeight);
+    RadioButton1 = new QRadioButton(QStringLiteral("sortiert nach &Code"), panel);
+    RadioButton1->setGeometry(8, 16, 113, 17);
+    RadioButton1->setChecked(true);
+    RadioButton2 = new QRadioButton(QStringLiteral("sortiert nach &Bezeichnung"), panel);
+    RadioButton2->setGeometry(128, 16, 145, 17);
+    BitBtn2 = makeGlyphButton(QStringLiteral("D&rucken"), printerGlyph(), panel);
+    BitBtn2->setGeometry(583, 8, 91, 25);
+    new AnchorRightBottom(BitBtn2, 679 - 583 - 91, SortPanelHeight - 8 - 25);
+    return panel;
+}
+
+QWidget* TDlgSearchCPV::createTreePage() {
+    auto* page = new QWidget;
+    TreeView1 = new QTreeWidget;
+    tree::configureCodeTreeView(TreeView1);
+    ProgressBar1 = new QProgressBar;
+    ProgressBar1->setFixedHeight(ProgressBarHeight);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->hide();
+    treeNodes_ = std::make_unique<tree::TreeWidgetNodes>(TreeView1);
+    treeProgress_ = std::make_unique<tree::ProgressBarIndicator>(ProgressBar1);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(TreeView1, 1);
+    layout->addWidget(ProgressBar1);
+    return page;
+}
+
+void TDlgSearchCPV::connectHandlers() {
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { handle([this] { BitBtn1Click(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { handle([this] { BitBtn2Click(); }); });
+    // A radio button's handler runs only when it becomes checked.
+    connect(RadioButton1, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked)
+            handle([this] { RadioButton1Click(); });
+    });
+    connect(RadioButton2, &QRadioButton::toggled, this, [this](bool checked) {
+        if (checked)
+            handle([this] { RadioButton2Click(); });
+    });
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
+        if (PageControl1->widget(index) == TabSheet2)
+            handle([this] { TabSheet2Show(); });
+    });
+    connect(DBGrid1, &TDBGrid::gridDoubleClicked, this, [this] { handle([this] { DBGrid1DblClick(); }); });
+    connect(Beenden1, &QAction::triggered, this, [this] { handle([this] { Beenden1Click(); }); });
+    connect(MenuAbout, &QAction::triggered, this, [this] { handle([this] { MenuAboutClick(); }); });
+}
+
+void TDlgSearchCPV::keyPressEvent(QKeyEvent* event) {
+    // "&Suchen" is the default button: Enter without Shift, Ctrl or Alt on the table page clicks it,
+    // unless the focus is on another push button, which Enter clicks instead.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (!enter || modifiers != Qt::NoModifier || PageControl1->currentWidget() != TabSheet1) {
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    auto* focusedButton = qobject_cast<QPushButton*>(QApplication::focusWidget());
+    event->accept();
+    if (focusedButton != nullptr && focusedButton->isEnabled())
+        focusedButton->click();
+    else
+        BitBtn1->click();
+}
+
+// ---- Handlers -----------------------------------------------------------------------------------
+
+void TDlgSearchCPV::FormCreate() {
+    DlgStatus = new TDlgStatus(this);
+    // Nothing that follows may stop the window from coming up: failures are dropped silently.
+    try {
+        PageControl1->setCurrentWidget(TabSheet1);
+        RunStartupSplash(this, *clock_);
+    } catch (...) {
+    }
+}
+
+void TDlgSearchCPV::BitBtn1Click() {
+    const StatusShown status(DlgStatus, QStringLiteral("Suche passende CPV-Codes ..."));
+    applySearch(ClientDataSet1, toWindows1252(Edit1->text()), toWindows1252(Edit2->text()));
+}
+
+void TDlgSearchCPV::RadioButton1Click() {
+    const StatusShown status(DlgStatus, QStringLiteral("Datensätze werden sortiert ..."));
+    ClientDataSet1.setIndexFieldNames(codelist::CodeField);
+}
+
+void TDlgSearchCPV::RadioButton2Click() {
+    const StatusShown status(DlgStatus, QStringLiteral("Datensätze werden sortiert ..."));
+    ClientDataSet1.setIndexFieldNames(codelist::DescriptionField);
+}
+
+void TDlgSearchCPV::BitBtn2Click() { report::runCodeListReport(RaveComponents, this); }
+
+void TDlgSearchCPV::TabSheet2Show() {
+    if (treeNodes_->count() == 0)
+        BuildCodeTree();
+}
+
+void TDlgSearchCPV::BuildCodeTree() {
+    tree::BuildCodeTree(QueryCPVTree, *treeNodes_, *treeProgress_, RootNode, CurrentCode, CurrentDesc);
+}
+
+bool TDlgSearchCPV::InsertCodeNode(tree::NodeRef node, std::size_t prefixLength) {
+    return tree::InsertCodeNode(*treeNodes_, node, prefixLength, CurrentCode, CurrentDesc);
+}
+
+void TDlgSearchCPV::DBGrid1DblClick() {
+    tree::locateCurrentCode(ClientDataSet1, *treeNodes_, RootNode, [this] {
+        // Showing the page runs TabSheet2Show, which builds the tree the first time.
+        PageControl1->setCurrentWidget(TabSheet2);
+        TreeView1->setFocus(Qt::OtherFocusReason);
+        PageControl1->repaint();
+    });
+}
+
+void TDlgSearchCPV::Beenden1Click() { QCoreApplication::quit(); }
+
+void TDlgSearchCPV::MenuAboutClick() { ShowAboutModal(this); }
+
+} // namespace kodexa

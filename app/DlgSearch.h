@@ -1,0 +1,114 @@
+#pragma once
+
+#include "ClientDataSet.h"
+#include "ReportComponents.h"
+#include "TreeNodes.h"
+
+#include <QMainWindow>
+
+#include <memory>
+#include <string>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class QTabWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QWidget;
+
+namespace kodexa {
+
+namespace tree {
+class ProgressIndicator;
+}
+
+class SystemClock;
+class TDataSource;
+class TDBGrid;
+
+// The main window: the table page with search and sort, the tree page, the menu, the status bar.
+// Its handlers are the only entry points into the rest of the program.
+class TDlgSearchCPV final : public QMainWindow {
+    Q_OBJECT
+public:
+    // The clock drives the start-up splash's wait; tests and benchmarks pass one that does not sleep.
+    explicit TDlgSearchCPV(SystemClock* clock = nullptr, QWidget* parent = nullptr);
+    ~TDlgSearchCPV() override;
+
+    // Members, in the order of the window definition
+    TClientDataSet ClientDataSet1{"ClientDataSet1"};
+    TDataSource* DataSource1 = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    QWidget* TabSheet1 = nullptr;
+    TDBGrid* DBGrid1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QWidget* Panel2 = nullptr;
+    QRadioButton* RadioButton1 = nullptr;
+    QRadioButton* RadioButton2 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QWidget* TabSheet2 = nullptr;
+    QTreeWidget* TreeView1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    TClientDataSet QueryCPVTree{"QueryCPVTree"};
+    QMenu* Datei1 = nullptr;
+    QAction* Beenden1 = nullptr;
+    QAction* MenuAbout = nullptr;
+    // RvProject1, RvDataSetConnection1, RvRenderPreview1, RvSystem1 over ClientDataSet1
+    report::ReportComponents RaveComponents{ClientDataSet1};
+
+    // State of the tree build
+    std::string CurrentCode;
+    std::string CurrentDesc;
+    tree::NodeRef RootNode;
+
+    // Handlers
+    void FormCreate();
+    void BitBtn1Click();
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void BitBtn2Click();
+    void TabSheet2Show();
+    void DBGrid1DblClick();
+    void Beenden1Click();
+    void MenuAboutClick();
+    void BuildCodeTree();
+    bool InsertCodeNode(tree::NodeRef node, std::size_t prefixLength);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void createTables();
+    void createMenu();
+    QWidget* createTablePage();
+    QWidget* createSearchPanel();
+    QWidget* createSortPanel();
+    QWidget* createTreePage();
+    void connectHandlers();
+    void applyWindowFont();
+
+    // Runs a handler through the application's default error report.
+    template <typename Handler> void handle(Handler handler);
+
+    std::unique_ptr<tree::TreeNodes> treeNodes_;
+    std::unique_ptr<tree::ProgressIndicator> treeProgress_;
+    SystemClock* clock_;
+    std::unique_ptr<SystemClock> ownClock_;
+};
+
+// The one main window of the program.
+extern TDlgSearchCPV* DlgSearchCPV;
+
+} // namespace kodexa

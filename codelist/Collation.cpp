@@ -1,0 +1,156 @@
+#include "Collation.h"
+
+#include "Cp1252.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <stdexcept>
+#include <vector>
+
+namespace kodexa {
+namespace {
+
+constexpr std::string_view DefaultLocale = "de_DE";
+
+// Hyphen and apostrophe get only a tertiary weight: invisible to the first two levels, and
+// deciding between otherwise equal texts after case ("coop" < "co-op" < "Coop").
+constexpr std::u16string_view HyphenAndApostropheRule = u"&[last tertiary ignorable]<<<'-'<<<''";
+
+std::u16string utf16Of(std::string_view text) {
+    std::u16string utf16;
+    utf16.reserve(text.size());
+    for (char c : text)
+        utf16 += static_cast<char16_t>(cp1252::toCodePoint(c));
+    return utf16;
+}
+
+UCollator* openWithRules(std::u16string_view rules) {
+    UErrorCode status = U_ZERO_ERROR;
+    UParseError parseError;
+    UCollator* collator = ucol_openRules(rules.data(), static_cast<int32_t>(rules.size()), UCOL_DEFAULT,
+                                         UCOL_TERTIARY, &parseError, &status);
+    if (U_FAILURE(status))
+        return nullptr;
+    return collator;
+}
+
+// The locale's own tailoring with the hyphen and apostrophe rule after it.
+UCollator* openTailored(const std::string& localeName) {
+    UErrorCode status = U_ZERO_ERROR;
+    UCollator* base = ucol_open(localeName.c_str(), &status);
+    if (U_FAILURE(status))
+        throw std::runtime_error("ICU cannot open the collation of locale " + localeName);
+    int32_t length = 0;
+    const UChar* baseRules = ucol_getRules(base, &length);
+    std::u16string rules(baseRules, static_cast<std::size_t>(length));
+    ucol_close(base);
+    rules += HyphenAndApostropheRule;
+    UCollator* collator = openWithRules(rules);
+    if (collator == nullptr) // the locale's rules and ours do not combine: ours alone over the root
+        collator = openWithRules(HyphenAndApostropheRule);
+    if (collator == nullptr)
+        throw std::runtime_error("ICU cannot build the collation of locale " + localeName);
+    ucol_setStrength(collator, UCOL_TERTIARY);
+    return collator;
+}
+
+int sign(int order) {
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+bool isDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Every text of up to two digits, in byte order, must come out in strictly ascending order.
+// Each digit then weighs as one element, ascending, and longer digit texts follow suit.
+bool digitsCompareLikeBytes(const Collator& collator) {
+    std::vector<std::string> texts;
+    for (char first = '0'; first <= '9'; ++first) {
+        texts.emplace_back(1, first);
+        for (char second = '0'; second <= '9'; ++second)
+            texts.push_back({first, second});
+    }
+    for (std::size_t i = 0; i + 1 < texts.size(); ++i) {
+        if (collator.compare(texts[i], texts[i + 1]) >= 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string collationLocaleName(const char* lcAll, const char* lcCollate, const char* lang) {
+    std::string_view name;
+    for (const char* candidate : {lcAll, lcCollate, lang}) {
+        if (candidate != nullptr && *candidate != '\0') {
+            name = candidate;
+            break;
+        }
+    }
+    name = name.substr(0, name.find_first_of(".@"));
+    if (name.empty() || name == "C" || name == "POSIX")
+        return std::string(DefaultLocale);
+    return std::string(name);
+}
+
+std::string userCollationLocaleName() {
+    return collationLocaleName(std::getenv("LC_ALL"), std::getenv("LC_COLLATE"), std::getenv("LANG"));
+}
+
+LocaleCollator::LocaleCollator(const std::string& localeName)
+    : collator_(openTailored(localeName)), weights_(CharacterWeights::derive(collator_)),
+      digitsOrderLikeBytes_(digitsCompareLikeBytes(*this)) {}
+
+LocaleCollator::~LocaleCollator() {
+    ucol_close(collator_);
+}
+
+int LocaleCollator::compare(std::string_view left, std::string_view right) const {
+    if (!weights_)
+        return icuCompare(left, right);
+    // The table's keys, so that compare() and sortKey() can never disagree.
+    return sign(weights_->sortKey(left).compare(weights_->sortKey(right)));
+}
+
+std::string LocaleCollator::sortKey(std::string_view text) const {
+    if (weights_)
+        return weights_->sortKey(text);
+    return icuSortKey(text);
+}
+
+bool LocaleCollator::ordersLikeBytes(std::string_view text) const {
+    return digitsOrderLikeBytes_ && isDigits(text);
+}
+
+int LocaleCollator::icuCompare(std::string_view left, std::string_view right) const {
+    const std::u16string a = utf16Of(left);
+    const std::u16string b = utf16Of(right);
+    return ucol_strcoll(collator_, a.data(), static_cast<int32_t>(a.size()), b.data(),
+                        static_cast<int32_t>(b.size()));
+}
+
+std::string LocaleCollator::icuSortKey(std::string_view text) const {
+    const std::u16string utf16 = utf16Of(text);
+    std::vector<uint8_t> key(utf16.size() * 4 + 16);
+    for (;;) {
+        const int32_t needed = ucol_getSortKey(collator_, utf16.data(), static_cast<int32_t>(utf16.size()),
+                                               key.data(), static_cast<int32_t>(key.size()));
+        if (needed <= static_cast<int32_t>(key.size()))
+            return std::string(reinterpret_cast<const char*>(key.data()),
+                               needed > 0 ? needed - 1 : 0); // no closing 0
+        key.resize(static_cast<std::size_t>(needed));
+    }
+}
+
+std::shared_ptr<const LocaleCollator> makeLocaleCollator(const std::string& localeName) {
+    return std::make_shared<const LocaleCollator>(localeName);
+}
+
+std::shared_ptr<const LocaleCollator> userLocaleCollator() {
+    static const std::shared_ptr<const LocaleCollator> collator =
+        makeLocaleCollator(userCollationLocaleName());
+    return collator;
+}
+
+} // namespace kodexa

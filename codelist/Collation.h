@@ -1,0 +1,53 @@
+#pragma once
+
+#include "CharacterWeights.h"
+#include "Collator.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kodexa {
+
+// The locale whose collation the program uses: the first non-empty of LC_ALL, LC_COLLATE and LANG,
+// without code set and modifier ("de_DE.UTF-8@euro" gives "de_DE"). The C and POSIX locales, and
+// no locale at all, mean "de_DE": the code list is German.
+std::string collationLocaleName(const char* lcAll, const char* lcCollate, const char* lang);
+std::string userCollationLocaleName();
+
+// ICU's collation of a locale for Windows-1252 text, at the level that tells case apart, with
+// hyphen and apostrophe weighed only at the last level: "co-op" sorts as "coop" until case and
+// accents have been compared, and the code text "0-3" selects the codes that "03" selects. Blanks
+// and other punctuation keep their weight and sort before digits, digits before letters.
+class LocaleCollator final : public Collator {
+public:
+    // Throws std::runtime_error when ICU cannot build the collation.
+    explicit LocaleCollator(const std::string& localeName);
+    ~LocaleCollator() override;
+    LocaleCollator(const LocaleCollator&) = delete;
+    LocaleCollator& operator=(const LocaleCollator&) = delete;
+
+    int compare(std::string_view left, std::string_view right) const override;
+    std::string sortKey(std::string_view text) const override;
+    // Digits alone compare like their bytes (checked once, when the collator is made).
+    bool ordersLikeBytes(std::string_view text) const override;
+
+    // ICU's own comparison and key, bypassing the character table that normally builds the keys.
+    int icuCompare(std::string_view left, std::string_view right) const;
+    std::string icuSortKey(std::string_view text) const;
+    // False when the locale's collation needed ICU for every key (see CharacterWeights::derive).
+    bool usesCharacterWeights() const { return weights_.has_value(); }
+
+private:
+    UCollator* collator_ = nullptr;
+    std::optional<CharacterWeights> weights_;
+    bool digitsOrderLikeBytes_ = false;
+};
+
+std::shared_ptr<const LocaleCollator> makeLocaleCollator(const std::string& localeName);
+
+// The user's locale collation, built on first use and shared by every table.
+std::shared_ptr<const LocaleCollator> userLocaleCollator();
+
+} // namespace kodexa

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace kodexa::report {
+
+// A font as a report names it: the definition's elements and the page store's texts.
+struct FontSpec {
+    QString name = QStringLiteral("Arial");
+    double pointSize = 10.0;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    int charset = 1;
+    std::uint32_t color = 0; // 0x00BBGGRR, as Windows stores a colour
+
+    friend bool operator==(const FontSpec&, const FontSpec&) = default;
+};
+
+} // namespace kodexa::report

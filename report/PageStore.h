@@ -1,0 +1,68 @@
+#pragma once
+
+#include "FontSpec.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <variant>
+#include <vector>
+
+// Generated pages, kept as display lists: what to draw where, in inches from the top-left corner
+// of the sheet. Laid out once; the preview, the printer and the PDF writer all draw from it.
+namespace kodexa::report {
+
+// A run of text set on one baseline, starting at x.
+struct PageText {
+    double x = 0;
+    double baseline = 0;
+    std::uint32_t font = 0; // index into the store's fonts
+    QString text;
+
+    friend bool operator==(const PageText&, const PageText&) = default;
+};
+
+struct PageLine {
+    double x1 = 0;
+    double y1 = 0;
+    double x2 = 0;
+    double y2 = 0;
+    double width = 0;        // inches
+    std::uint32_t color = 0; // 0x00BBGGRR
+
+    friend bool operator==(const PageLine&, const PageLine&) = default;
+};
+
+using PageItem = std::variant<PageText, PageLine>;
+
+struct Page {
+    double width = 0;
+    double height = 0;
+    std::vector<PageItem> items; // in drawing order
+
+    friend bool operator==(const Page&, const Page&) = default;
+};
+
+class PageStore {
+public:
+    // The document name of a print job of these pages.
+    const QString& title() const { return title_; }
+    void setTitle(const QString& title) { title_ = title; }
+
+    const std::vector<FontSpec>& fonts() const { return fonts_; }
+    // The index of the font, added when not yet known.
+    std::uint32_t addFont(const FontSpec& font);
+
+    std::size_t pageCount() const { return pages_.size(); }
+    const Page& page(std::size_t index) const { return pages_[index]; }
+    Page& addPage(double width, double height);
+
+    friend bool operator==(const PageStore&, const PageStore&) = default;
+
+private:
+    QString title_;
+    std::vector<FontSpec> fonts_;
+    std::vector<Page> pages_;
+};
+
+} // namespace kodexa::report

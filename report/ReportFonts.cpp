@@ -1,0 +1,46 @@
+#include "ReportFonts.h"
+
+#include <QStringList>
+
+#include <array>
+
+namespace kodexa::report {
+
+namespace {
+
+struct MetricTwin {
+    const char16_t* family;
+    const char16_t* twin;
+};
+constexpr std::array<MetricTwin, 3> MetricTwins{{
+    {u"Arial", u"Liberation Sans"},
+    {u"Times New Roman", u"Liberation Serif"},
+    {u"Courier New", u"Liberation Mono"},
+}};
+
+QStringList familiesFor(const QString& family) {
+    QStringList families{family};
+    for (const MetricTwin& entry : MetricTwins) {
+        if (family.compare(QStringView(entry.family), Qt::CaseInsensitive) == 0)
+            families.append(QString::fromUtf16(entry.twin));
+    }
+    return families;
+}
+
+} // namespace
+
+QFont toolkitFont(const FontSpec& spec) {
+    QFont font;
+    font.setFamilies(familiesFor(spec.name));
+    font.setPointSizeF(spec.pointSize);
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    font.setUnderline(spec.underline);
+    font.setStrikeOut(spec.strikeOut);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setKerning(false);
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    return font;
+}
+
+} // namespace kodexa::report

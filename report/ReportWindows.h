@@ -1,0 +1,42 @@
+#pragma once
+
+#include "PageStore.h"
+#include "SystemSettings.h"
+
+#include <QString>
+
+#include <memory>
+
+class QWidget;
+
+namespace kodexa::report {
+
+// The status of a generation in progress, as the user sees it.
+class GenerationStatus {
+public:
+    virtual ~GenerationStatus() = default;
+    // Shows the status line of a page just begun and lets pending events run, so the window
+    // repaints and its Cancel can be pressed; false once the user has cancelled.
+    virtual bool pageStarted(const QString& statusLine) = 0;
+};
+
+// The windows a run shows. A run uses the standard ones unless it is given others.
+class ReportWindows {
+public:
+    virtual ~ReportWindows() = default;
+    // The status window, open until the returned object is destroyed.
+    virtual std::unique_ptr<GenerationStatus> openStatus(const SystemSettings& settings, QWidget* parent) = 0;
+    // The preview of the pages; returns when a modal preview is closed.
+    virtual void showPreview(std::shared_ptr<const PageStore> pages, const SystemSettings& settings,
+                             QWidget* parent) = 0;
+};
+
+// The status window TRPStatusForm and the preview window TRavePreviewForm.
+class StandardReportWindows final : public ReportWindows {
+public:
+    std::unique_ptr<GenerationStatus> openStatus(const SystemSettings& settings, QWidget* parent) override;
+    void showPreview(std::shared_ptr<const PageStore> pages, const SystemSettings& settings,
+                     QWidget* parent) override;
+};
+
+} // namespace kodexa::report

@@ -1,0 +1,276 @@
+// Drives the real main window offscreen: search, sort, error report, menus, splash and layout.
+#include "DBGrid.h"
+#include "DataSource.h"
+#include "DlgSearch.h"
+#include "SystemClock.h"
+#include "DlgStatus.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+using namespace kodexa;
+
+namespace {
+
+// A clock that never sleeps: every sleep advances the tick count at once.
+class InstantClock final : public SystemClock {
+public:
+    std::uint32_t tickCount() override { return ticks; }
+    void sleep(std::uint32_t milliseconds) override {
+        ++sleeps;
+        if (onSleep)
+            onSleep();
+        ticks += milliseconds;
+    }
+    std::uint32_t ticks = 1000;
+    int sleeps = 0;
+    std::function<void()> onSleep;
+};
+
+// Records every text the status window was shown with, and whether it is hidden again.
+class StatusWatcher final : public QObject {
+public:
+    explicit StatusWatcher(QWidget* status) : status_(status) { status->installEventFilter(this); }
+    QStringList shownTexts;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            shownTexts << status_->findChild<QLabel*>(QStringLiteral("Label1"))->text();
+        return false;
+    }
+
+private:
+    QWidget* status_;
+};
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<InstantClock> fakeClock;
+    std::unique_ptr<TDlgSearchCPV> window;
+
+private slots:
+    void initTestCase() { QApplication::setApplicationName(QStringLiteral("Kodexa")); }
+    void init() {
+        fakeClock = std::make_unique<InstantClock>();
+        window = std::make_unique<TDlgSearchCPV>(fakeClock.get());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    }
+    void cleanup() {
+        window.reset();
+        fakeClock.reset();
+    }
+
+    void startsWithTheWholeListInCodeOrder() {
+        QCOMPARE(window->windowTitle(), QStringLiteral("Suche in den CPV-Codes 2007"));
+        QCOMPARE(window->DataSource1->rowCount(), 9454);
+        QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet1);
+        QVERIFY(window->RadioButton1->isChecked());
+        QCOMPARE(window->DBGrid1->currentIndex().row(), 0);
+        QCOMPARE(window->DataSource1->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(),
+                 QStringLiteral("CPV_ID"));
+        QCOMPARE(window->DBGrid1->columnWidth(1), 589);
+        QVERIFY(window->PageControl1->tabBar()->hasFocus());
+        QVERIFY(!DlgStatus->isVisible());
+        QVERIFY(window->ProgressBar1->isHidden());
+    }
+
+    void enterInTheCodeInputSearches() {
+        StatusWatcher watcher(DlgStatus);
+        window->Edit1->setFocus();
+        QTest::keyClicks(window->Edit1, QStringLiteral("03"));
+        QTest::keyClick(window->Edit1, Qt::Key_Return);
+        QCOMPARE(watcher.shownTexts, QStringList{QStringLiteral("Suche passende CPV-Codes ...")});
+        QVERIFY(!DlgStatus->isVisible());
+        const int rows = window->DataSource1->rowCount();
+        QVERIFY(rows > 100 && rows < 9454);
+        for (int row = 0; row < rows; ++row)
+            QVERIFY(window->DataSource1->index(row, 0).data().toString().startsWith(QStringLiteral("03")));
+        QCOMPARE(window->DBGrid1->currentIndex().row(), 0);
+        QCOMPARE(window->Edit1->text(), QStringLiteral("03")); // the inputs keep their texts
+    }
+
+    void enterDoesNotSearchOnTheTreePage() {
+        window->Edit1->setText(QStringLiteral("03"));
+        window->PageControl1->setCurrentWidget(window->TabSheet2);
+        QTest::keyClick(window.get(), Qt::Key_Return);
+        QCOMPARE(window->DataSource1->rowCount(), 9454);
+    }
+
+    void aRejectedSearchReportsAndShowsAllRows() {
+        window->Edit1->setText(QStringLiteral("03"));
+        window->BitBtn1->click();
+        QVERIFY(window->DataSource1->rowCount() < 9454);
+
+        QString reported;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&reported] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr || !reported.isEmpty())
+                return;
+            reported = box->windowTitle() + QLatin1Char('|') + box->text();
+            if (box->icon() != QMessageBox::Critical)
+                reported += QStringLiteral(" (not an error icon)");
+            box->button(QMessageBox::Ok)->click();
+        });
+        poll.start(10);
+        window->Edit1->clear();
+        window->Edit2->setText(QStringLiteral("x' or y"));
+        window->BitBtn1->click();
+        QCOMPARE(reported, QStringLiteral("Kodexa|ClientDataSet1: Das Feld 'Y' wurde nicht gefunden."));
+        QCOMPARE(window->DataSource1->rowCount(), 9454);
+        QVERIFY(!DlgStatus->isVisible());
+        QVERIFY(window->isEnabled());
+    }
+
+    void sortingByDescriptionKeepsTheCurrentRecord() {
+        StatusWatcher watcher(DlgStatus);
+        window->DBGrid1->selectRow(40);
+        const QString current = QString::fromStdString(window->ClientDataSet1.fieldAsString("CPV_ID"));
+        QCOMPARE(window->DataSource1->index(40, 0).data().toString(), current);
+
+        QTest::mouseClick(window->RadioButton2, Qt::LeftButton);
+        QVERIFY(window->RadioButton2->isChecked());
+        QVERIFY(!window->RadioButton1->isChecked());
+        QCOMPARE(watcher.shownTexts, QStringList{QStringLiteral("Datensätze werden sortiert ...")});
+        QCOMPARE(QString::fromStdString(window->ClientDataSet1.fieldAsString("CPV_ID")), current);
+        const int row = window->DBGrid1->currentIndex().row();
+        QCOMPARE(window->DataSource1->index(row, 0).data().toString(), current);
+        QVERIFY(window->DataSource1->index(0, 1).data().toString().startsWith(QLatin1Char('A')));
+
+        QTest::mouseClick(window->RadioButton2, Qt::LeftButton); // already checked: nothing happens
+        QCOMPARE(watcher.shownTexts.size(), 1);
+    }
+
+    void aClickInTheGridMovesTheCursor() {
+        const QModelIndex index = window->DataSource1->index(5, 1);
+        const QRect cell = window->DBGrid1->visualRect(index);
+        QTest::mouseClick(window->DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(window->ClientDataSet1.recNo(), std::optional<std::size_t>(5));
+    }
+
+    void beendenEndsTheProgram() {
+        QTimer::singleShot(0, window->Beenden1, &QAction::trigger);
+        QTimer::singleShot(5000, [] { QApplication::exit(99); }); // only if quitting failed
+        QCOMPARE(QApplication::exec(), 0);
+    }
+
+    void resizingKeepsThePanelsAndMovesThePrintButton() {
+        window->resize(900, 800);
+        QTest::qWait(0);
+        QCOMPARE(window->Panel1->height(), 73);
+        QCOMPARE(window->Panel2->height(), 41);
+        QCOMPARE(window->Panel2->width() - window->BitBtn2->geometry().right() - 1, 679 - 583 - 91);
+        QCOMPARE(window->Panel2->height() - window->BitBtn2->geometry().bottom() - 1, 41 - 8 - 25);
+        QCOMPARE(window->DBGrid1->height(), window->TabSheet1->height() - 73 - 41);
+        QCOMPARE(window->StatusBar1->currentMessage(), QString());
+    }
+
+    void aDoubleClickOpensTheTreeAtTheRowsCode() {
+        window->Edit1->setText(QStringLiteral("3451"));
+        window->BitBtn1->click();
+        window->DBGrid1->selectRow(2);
+        const QString code = window->DataSource1->index(2, 0).data().toString();
+        QCOMPARE(window->TreeView1->topLevelItemCount(), 0); // never shown yet
+        const QRect cell = window->DBGrid1->visualRect(window->DataSource1->index(2, 1));
+        QTest::mouseDClick(window->DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet2);
+        QCOMPARE(window->TreeView1->topLevelItemCount(), 1);
+        QVERIFY(window->ProgressBar1->isHidden());
+        const QList<QTreeWidgetItem*> selected = window->TreeView1->selectedItems();
+        QCOMPARE(selected.size(), 1);
+        QVERIFY(selected.front()->text(0).startsWith(code + QStringLiteral(": ")));
+        QCOMPARE(window->focusWidget(), window->TreeView1);
+        QVERIFY(!window->QueryCPVTree.active());
+    }
+
+    void aDoubleClickOnAnEmptyViewDoesNothing() {
+        window->Edit1->setText(QStringLiteral("abc"));
+        window->BitBtn1->click();
+        QCOMPARE(window->DataSource1->rowCount(), 0);
+        QTest::mouseDClick(window->DBGrid1->viewport(), Qt::LeftButton, {}, QPoint(50, 50));
+        QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet1);
+        QCOMPARE(window->TreeView1->topLevelItemCount(), 0);
+    }
+
+    void printingShowsThePreviewAndLeavesTheTableAsItWas() {
+        window->Edit1->setText(QStringLiteral("03"));
+        window->BitBtn1->click();
+        QTest::mouseClick(window->RadioButton2, Qt::LeftButton);
+        window->DBGrid1->selectRow(7);
+        const std::string current = window->ClientDataSet1.fieldAsString("CPV_ID");
+
+        QString statusLine;
+        QString previewStatus;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (!widget->isVisible())
+                    continue;
+                if (widget->objectName() == QStringLiteral("RPStatusForm") && statusLine.isEmpty())
+                    statusLine = widget->findChild<QLabel*>(QStringLiteral("StatusLabel"))->text();
+                if (widget->objectName() == QStringLiteral("RavePreviewForm")) {
+                    QCOMPARE(widget->windowTitle(), QStringLiteral("Vorschau"));
+                    previewStatus = widget->findChild<QStatusBar*>()->currentMessage();
+                    if (previewStatus.isEmpty())
+                        previewStatus = widget->findChild<QStatusBar*>()->findChild<QLabel*>()->text();
+                    widget->close();
+                }
+            }
+        });
+        poll.start(0);
+        window->BitBtn2->click();
+        poll.stop();
+
+        QCOMPARE(statusLine, QStringLiteral("Drucke Seite 1"));
+        QVERIFY(previewStatus.startsWith(QStringLiteral("Page 1 of ")));
+        QCOMPARE(window->ClientDataSet1.fieldAsString("CPV_ID"), current);
+        QCOMPARE(window->ClientDataSet1.indexFieldNames(), std::string("CPV_DESC"));
+        QVERIFY(window->ClientDataSet1.filtered());
+        QCOMPARE(window->DBGrid1->currentIndex().row(), 7);
+    }
+
+    void theSplashShowsBeforeTheWindowForFiveSeconds() {
+        InstantClock splashClock;
+        splashClock.ticks = 0xFFFFF000; // the counter wraps during the wait
+        bool windowVisibleDuringSplash = false;
+        bool splashVisible = true;
+        splashClock.onSleep = [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (widget->windowTitle() == QStringLiteral("Über") && !widget->isVisible())
+                    splashVisible = false;
+                auto* other = qobject_cast<TDlgSearchCPV*>(widget);
+                if (other != nullptr && other != window.get() && other->isVisible())
+                    windowVisibleDuringSplash = true;
+            }
+        };
+        auto second = std::make_unique<TDlgSearchCPV>(&splashClock);
+        QCOMPARE(splashClock.sleeps, 50);
+        QVERIFY(splashVisible);
+        QVERIFY(!windowVisibleDuringSplash);
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            QVERIFY(widget->windowTitle() != QStringLiteral("Über")); // destroyed after the wait
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

@@ -1,0 +1,168 @@
+#include "Collation.h"
+#include "ClientDataSet.h"
+#include "CodeList.h"
+#include "Cp1252.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <random>
+
+using namespace kodexa;
+
+namespace {
+
+int sign(int order) {
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+std::string text(const char* utf8) {
+    return cp1252::fromUtf8(utf8);
+}
+
+class GermanCollation : public ::testing::Test {
+protected:
+    int compare(const char* left, const char* right) const {
+        return collator->compare(text(left), text(right));
+    }
+
+    std::shared_ptr<const LocaleCollator> collator = makeLocaleCollator("de_DE");
+};
+
+} // namespace
+
+TEST(CollationLocale, FirstSetVariableWinsAndCOrPosixMeanGerman) {
+    EXPECT_EQ(collationLocaleName("fr_FR.UTF-8", "en_GB", "sv_SE"), "fr_FR");
+    EXPECT_EQ(collationLocaleName("", "en_GB.ISO-8859-1", "sv_SE"), "en_GB");
+    EXPECT_EQ(collationLocaleName(nullptr, nullptr, "de_AT.UTF-8@euro"), "de_AT");
+    EXPECT_EQ(collationLocaleName(nullptr, nullptr, nullptr), "de_DE");
+    EXPECT_EQ(collationLocaleName("C", "fr_FR", nullptr), "de_DE");
+    EXPECT_EQ(collationLocaleName(nullptr, "POSIX", nullptr), "de_DE");
+    EXPECT_EQ(collationLocaleName(nullptr, nullptr, "C.UTF-8"), "de_DE");
+}
+
+TEST(CollationLocale, TheUsersCollatorIsMadeOnceAndShared) {
+    EXPECT_EQ(userLocaleCollator(), userLocaleCollator());
+}
+
+TEST_F(GermanCollation, BlanksAndPunctuationBeforeDigitsBeforeLetters) {
+    EXPECT_LT(compare(" ", "0"), 0);
+    for (const char* punctuation : {",", ";", ".", "(", "/", "&", "\"", "%", "*", "_", "="})
+        EXPECT_LT(compare(punctuation, "0"), 0) << punctuation;
+    EXPECT_LT(compare("9", "a"), 0);
+    EXPECT_LT(compare(" 03", "03000000"), 0);
+    EXPECT_LT(compare("03 ", "03000000"), 0); // the blank sorts before the digit "0"
+    EXPECT_LT(compare("03 9999999", "03000000"), 0);
+    EXPECT_LT(compare("03000000", "abc"), 0);
+}
+
+TEST_F(GermanCollation, HyphenAndApostropheWeighOnlyAfterCaseAndAccents) {
+    // Invisible at the first levels: "0-3" and "03-" sit where "03" sits among the codes.
+    EXPECT_LT(compare("0-3", "03000000"), 0);
+    EXPECT_LT(compare("03-", "03000000"), 0);
+    EXPECT_LT(compare("03999999", "0-39999999"), 0);
+    EXPECT_LT(compare("03999999", "03-9999999"), 0);
+    EXPECT_GT(compare("04000000", "0-39999999"), 0);
+    EXPECT_LT(compare("co-op", "coopa"), 0);
+    EXPECT_LT(compare("d'or", "dos"), 0);
+    // ...but not ignored: they decide between otherwise equal texts, after case.
+    EXPECT_GT(compare("03-", "03"), 0);
+    EXPECT_GT(compare("co-op", "coop"), 0);
+    EXPECT_LT(compare("co-op", "Coop"), 0);
+    EXPECT_NE(collator->sortKey(text("0-3")), collator->sortKey(text("03")));
+}
+
+TEST_F(GermanCollation, CaseAndUmlautsDecideOnlyBetweenOtherwiseEqualTexts) {
+    EXPECT_LT(compare("a", "A"), 0);
+    EXPECT_LT(compare("A", "b"), 0);
+    EXPECT_LT(compare("biometrische Sensoren", "Zahnbürsten"), 0);
+    EXPECT_GT(compare("biometrische Sensoren", "Bier"), 0);
+    EXPECT_LT(compare("Apfel", "Äpfel"), 0);
+    EXPECT_LT(compare("Äpfel", "Apfelsinen"), 0);
+    EXPECT_LT(compare("Öl", "Ost"), 0);
+    EXPECT_LT(compare("Über", "Uhr"), 0);
+    EXPECT_NE(compare("Straße", "Strasse"), 0);
+    EXPECT_EQ(compare("Glocken", "Glocken"), 0);
+}
+
+TEST_F(GermanCollation, DigitTextsOrderLikeBytesOthersDoNot) {
+    EXPECT_TRUE(collator->ordersLikeBytes("03111000"));
+    EXPECT_FALSE(collator->ordersLikeBytes("0-3"));
+    EXPECT_FALSE(collator->ordersLikeBytes("a"));
+}
+
+// The keys come from a table of per-character weights, not from ICU's key writer: they must order
+// exactly as ICU compares, for every text of the code page.
+TEST_F(GermanCollation, TableKeysOrderExactlyAsIcuCompares) {
+    ASSERT_TRUE(collator->usesCharacterWeights());
+    std::vector<std::string> texts;
+    for (int first = 1; first < 256; ++first) {
+        texts.emplace_back(1, static_cast<char>(first));
+        for (int second = 1; second < 256; second += 3)
+            texts.push_back({static_cast<char>(first), static_cast<char>(second)});
+    }
+    // "l" with the middle dot is one collation element; so are the expansions of ß, æ, ½...
+    for (const char* sample : {"l·", "L·", "l·l", "al·b", "l··", "ll·", "Straße", "Strasse", "Ærø", "½ Liter",
+                               "…", "œuvre", "™", "Œ", "co-op", "coop", "d'or", "Dor"})
+        texts.push_back(text(sample));
+    std::vector<std::string> keys;
+    for (const std::string& t : texts)
+        keys.push_back(collator->sortKey(t));
+
+    std::mt19937 random(2007);
+    std::uniform_int_distribution<std::size_t> pick(0, texts.size() - 1);
+    for (int i = 0; i < 200000; ++i) {
+        const std::size_t a = pick(random);
+        const std::size_t b = i < 20000 ? texts.size() - 1 - static_cast<std::size_t>(i % 19) : pick(random);
+        ASSERT_EQ(sign(keys[a].compare(keys[b])), collator->icuCompare(texts[a], texts[b]))
+            << cp1252::toUtf8(texts[a]) << " / " << cp1252::toUtf8(texts[b]);
+        ASSERT_EQ(collator->compare(texts[a], texts[b]), sign(keys[a].compare(keys[b])));
+    }
+}
+
+TEST_F(GermanCollation, TableKeysSortTheListAsIcuDoes) {
+    TClientDataSet table("ClientDataSet1");
+    codelist::loadCarried(table);
+    std::vector<std::string> descriptions;
+    for (table.first(); !table.eof(); table.next())
+        descriptions.push_back(table.fieldAsString("CPV_DESC"));
+    std::vector<std::size_t> byKeys(descriptions.size());
+    std::iota(byKeys.begin(), byKeys.end(), std::size_t{0});
+    std::vector<std::size_t> byIcu = byKeys;
+    std::vector<std::string> keys;
+    for (const std::string& description : descriptions)
+        keys.push_back(collator->sortKey(description));
+    std::stable_sort(byKeys.begin(), byKeys.end(),
+                     [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    std::stable_sort(byIcu.begin(), byIcu.end(), [&](std::size_t a, std::size_t b) {
+        return collator->icuCompare(descriptions[a], descriptions[b]) < 0;
+    });
+    EXPECT_EQ(byKeys, byIcu);
+}
+
+// A collation the table cannot express (French accents compare from the end) leaves every key to
+// ICU, with compare() and sortKey() still in agreement.
+TEST(OtherCollation, IcuKeysWhereTheTableCannotServe) {
+    const std::shared_ptr<const LocaleCollator> french = makeLocaleCollator("fr_CA");
+    EXPECT_FALSE(french->usesCharacterWeights());
+    const std::vector<std::string> texts = {text("cote"), text("coté"),  text("côte"),
+                                            text("côté"), text("co-te"), text("Cote"),
+                                            text("0-3"),  text("03"),    text(" 03")};
+    for (const std::string& a : texts) {
+        for (const std::string& b : texts) {
+            EXPECT_EQ(french->compare(a, b), sign(french->sortKey(a).compare(french->sortKey(b))));
+            EXPECT_EQ(french->compare(a, b), french->icuCompare(a, b));
+        }
+    }
+    EXPECT_GT(french->compare(text("coté"), text("côte")), 0); // accents compared from the end
+    EXPECT_GT(french->compare(text("0-3"), text("03")), 0);
+}
+
+TEST(OtherCollation, SwedishKeepsItsOwnLetterOrder) {
+    const std::shared_ptr<const LocaleCollator> swedish = makeLocaleCollator("sv_SE");
+    EXPECT_GT(swedish->compare(text("Ärlig"), text("Zebra")), 0); // Ä is a letter after Z in Swedish
+    EXPECT_EQ(sign(swedish->sortKey(text("Ärlig")).compare(swedish->sortKey(text("Zebra")))), 1);
+    EXPECT_GT(swedish->compare(text("03-"), text("03")), 0);
+    EXPECT_LT(swedish->compare(text("03-"), text("030")), 0);
+}

@@ -1,0 +1,340 @@
+#include "FilterLanguage.h"
+#include "Collation.h"
+#include "Cp1252.h"
+#include "DatabaseError.h"
+#include "FilterLexer.h"
+#include "LikePattern.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <deque>
+
+using namespace kodexa;
+using filter::FilterLexer;
+using filter::LikePattern;
+using filter::TokenKind;
+
+namespace {
+
+// A few rows as the filter sees a table; CPV_DESC may be null.
+class Rows final : public RowAccess {
+public:
+    explicit Rows(std::vector<std::pair<std::string, std::optional<std::string>>> rows) {
+        for (auto& [code, description] : rows) {
+            codes_.push_back(cp1252::fromUtf8(code));
+            descriptions_.push_back(description ? std::optional(cp1252::fromUtf8(*description))
+                                                : std::nullopt);
+        }
+    }
+    std::size_t size() const { return codes_.size(); }
+
+    std::optional<std::size_t> fieldIndex(std::string_view name) const override {
+        if (name == "CPV_ID")
+            return 0;
+        if (name == "CPV_DESC")
+            return 1;
+        return std::nullopt;
+    }
+    FieldValue value(std::size_t row, std::size_t field) const override {
+        if (field == 0)
+            return codes_[row];
+        return descriptions_[row] ? FieldValue(*descriptions_[row]) : std::nullopt;
+    }
+    std::string_view sortKey(std::size_t row, std::size_t field) const override {
+        const FieldValue text = value(row, field);
+        keys_.push_back(text ? collator_->sortKey(*text) : std::string());
+        return keys_.back();
+    }
+    std::string_view upperValue(std::size_t row, std::size_t field) const override {
+        uppers_.push_back(cp1252::toUpper(value(row, field).value_or("")));
+        return uppers_.back();
+    }
+    const Collator& collator() const override { return *collator_; }
+
+private:
+    std::shared_ptr<const Collator> collator_ = makeLocaleCollator("de_DE");
+    std::vector<std::string> codes_;
+    std::vector<std::optional<std::string>> descriptions_;
+    mutable std::deque<std::string> keys_;
+    mutable std::deque<std::string> uppers_;
+};
+
+const Rows& sampleRows() {
+    static const Rows rows({{"03000000", "Landwirtschaftliche Erzeugnisse"},
+                            {"03110000", "Feldfrüchte"},
+                            {"03221000", "Äpfel"},
+                            {"09000000", "Obst, Brennstoff"},
+                            {"30000000", std::nullopt},
+                            {"38416000", "pH-Meter"},
+                            {"44423100", "A C und ABC"},
+                            {"98910000", "Straße 50%_gültig\\"}});
+    return rows;
+}
+
+// The codes of the rows for which the expression holds.
+std::vector<std::string> select(std::string_view utf8Expression, const Rows& rows = sampleRows()) {
+    const std::unique_ptr<RowPredicate> predicate =
+        FilterLanguage().compile(cp1252::fromUtf8(utf8Expression), rows);
+    std::vector<std::string> codes;
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        if (predicate->matches(rows, row))
+            codes.emplace_back(*rows.value(row, 0));
+    }
+    return codes;
+}
+
+// The reader's message for an expression it rejects; the field's name for an unknown one.
+std::string rejection(std::string_view utf8Expression) {
+    try {
+        FilterLanguage().compile(cp1252::fromUtf8(utf8Expression), sampleRows());
+    } catch (const UnknownFieldError& error) {
+        return "field " + cp1252::toUtf8(error.fieldName());
+    } catch (const DatabaseError& error) {
+        return error.what();
+    }
+    return "accepted";
+}
+
+std::string firstText(std::string_view utf8Expression) {
+    const std::string expression = cp1252::fromUtf8(utf8Expression);
+    FilterLexer lexer(expression);
+    const filter::Token token = lexer.next();
+    EXPECT_EQ(token.kind, TokenKind::Text);
+    return cp1252::toUtf8(token.text);
+}
+
+using Codes = std::vector<std::string>;
+
+} // namespace
+
+// ---- Reading text constants -----------------------------------------------------------------------
+
+TEST(TextConstant, DoubledQuotesAndTheLastQuote) {
+    EXPECT_EQ(firstText("'it''s'"), "it's");
+    EXPECT_EQ(firstText("''"), "");
+    EXPECT_EQ(firstText("'''' "), "'");
+    EXPECT_EQ(firstText("'abc' AND x"), "abc");
+    EXPECT_EQ(firstText("'a'b'"), "a'b"); // a quote before a plain word stays
+}
+
+TEST(TextConstant, AQuoteEndsTheConstantWhereMoreExpressionFollows) {
+    EXPECT_EQ(firstText("'%X' OR Y%'"), "%X");
+    EXPECT_EQ(firstText("'%X' or y%'"), "%X");      // keywords without regard to case
+    EXPECT_EQ(firstText("'%D'OR%'"), "%D'OR%");     // the word is "OR%'", no keyword
+    EXPECT_EQ(firstText("'a' not b'"), "a' not b"); // NOT is not among the words
+    for (const char* word : {"AND", "LIKE", "IS", "NULL", "ASC", "ascending", "DESC", "DESCENDING", "SELECT",
+                             "FROM", "WHERE", "HAVING", "UNION", "PLAN"})
+        EXPECT_EQ(firstText(std::string("'a' ") + word + " b'"), "a") << word;
+    EXPECT_EQ(firstText("'a' ) ) or b'"), "a"); // blanks and closing parentheses are skipped
+    EXPECT_EQ(firstText("'a'1b'"), "a");
+    EXPECT_EQ(firstText("'a'<b'"), "a");
+    EXPECT_EQ(firstText("'a'=b'"), "a");
+    EXPECT_EQ(firstText("'a'>b'"), "a");
+    EXPECT_EQ(firstText("'a'x.y z'"), "a");
+    EXPECT_EQ(firstText("'a'x/*y z'"), "a");
+    EXPECT_EQ(firstText("'a'x//y z'"), "a");
+    EXPECT_EQ(firstText("'a'x/y z'"), "a'x/y z");
+}
+
+TEST(TextConstant, QuotedPartsInTheNextWord) {
+    EXPECT_EQ(firstText("'a' \"b c\" d'"), "a");      // the double quote occurs again
+    EXPECT_EQ(firstText("'a' x`b` d'"), "a");         // so does the backquote
+    EXPECT_EQ(firstText("'a' b\"c d'"), "a' b\"c d"); // a lone double quote is an ordinary character
+    EXPECT_EQ(firstText("'a' b'c x'y d'"), "a");      // the single quote occurs again
+}
+
+TEST(TextConstant, GroupOrderAndForCountOnlyWithTheirSecondWord) {
+    EXPECT_EQ(firstText("'a' GROUP BY x'"), "a");
+    EXPECT_EQ(firstText("'a' order  by x'"), "a");
+    EXPECT_EQ(firstText("'a' FOR UPDATE x'"), "a");
+    EXPECT_EQ(firstText("'a' group x'"), "a' group x");
+    EXPECT_EQ(firstText("'a' for by'"), "a' for by");
+    EXPECT_EQ(firstText("'a' by x'"), "a' by x");
+}
+
+TEST(TextConstant, LongConstantsAreCutTo255Characters) {
+    const std::string text(600, 'x');
+    EXPECT_EQ(firstText("'" + text + "'"), std::string(255, 'x'));
+    EXPECT_EQ(select("CPV_ID < '" + std::string(300, '9') + "'").size(), 8U);
+}
+
+TEST(TextConstant, AnUnclosedConstantIsRejected) {
+    EXPECT_EQ(rejection("CPV_ID = 'abc"), "Nicht begrenzte String-Konstante");
+    EXPECT_EQ(rejection("CPV_ID = 'abc''"), "Nicht begrenzte String-Konstante");
+}
+
+// ---- Rejections -------------------------------------------------------------------------------------
+
+TEST(FilterRejection, EveryMessageOfTheReader) {
+    EXPECT_EQ(rejection("CPV_ID = 'x' % 3"), "Ungültiges Zeichen in Filterausdruck: '%'");
+    EXPECT_EQ(rejection("CPV_ID = 'x' \\"), "Ungültiges Zeichen in Filterausdruck: '\\'");
+    EXPECT_EQ(rejection("CPV_ID = 'x'."), "Ungültiges Zeichen in Filterausdruck: '.'");
+    EXPECT_EQ(rejection("CPV_ID = €"), "Ungültiges Zeichen in Filterausdruck: '€'");
+    EXPECT_EQ(rejection("CPV_ID = "), "Ausdruck erwartet, jedoch leer vorgefunden");
+    EXPECT_EQ(rejection("CPV_ID = )"), "Ausdruck erwartet, jedoch ')' vorgefunden");
+    EXPECT_EQ(rejection("CPV_ID = and 'x'"), "Ausdruck erwartet, jedoch 'and' vorgefunden");
+    EXPECT_EQ(rejection("CPV_ID >= <= 'x'"), "Ausdruck erwartet, jedoch '<=' vorgefunden");
+    EXPECT_EQ(rejection("UPPER()"), "Ausdruck erwartet, jedoch ')' vorgefunden");
+    EXPECT_EQ(rejection("CPV_ID = 'x' 'y'"), "Filterausdruck fehlerhaft abgeschlossen");
+    EXPECT_EQ(rejection("(CPV_ID = 'x'"), "Filterausdruck fehlerhaft abgeschlossen");
+    EXPECT_EQ(rejection("UPPER(CPV_ID, 'x') = 'y'"), "Filterausdruck fehlerhaft abgeschlossen");
+    EXPECT_EQ(rejection("CPV_ID = 5"), "Fehlende Typübereinstimmung im Ausdruck");
+    EXPECT_EQ(rejection("CPV_DESC LIKE 5"), "Fehlende Typübereinstimmung im Ausdruck");
+    EXPECT_EQ(rejection("UPPER(1) = 'x'"), "Fehlende Typübereinstimmung im Ausdruck");
+    EXPECT_EQ(rejection("CPV_ID >= 'x' = 'y'"), "Fehlende Typübereinstimmung im Ausdruck");
+    EXPECT_EQ(rejection("Y = 'x'"), "field Y");
+    EXPECT_EQ(rejection("Größe = 'x'"), "field Größe");
+    EXPECT_EQ(rejection("CPV_ID IS 'x'"), "Ungültige Verwendung eines Schlüsselworts");
+    EXPECT_EQ(rejection("CPV_ID IS NOT 'x'"), "Ungültige Verwendung eines Schlüsselworts");
+    EXPECT_EQ(rejection("CPV_ID = NULL"), "Ungültige Verwendung eines Schlüsselworts");
+    EXPECT_EQ(rejection("CPV_ID NOT = 'x'"), "Ungültige Verwendung eines Schlüsselworts");
+    EXPECT_EQ(rejection("CPV_ID"), "Ungültiger Filterausdruck");
+    EXPECT_EQ(rejection("'x'"), "Ungültiger Filterausdruck");
+    EXPECT_EQ(rejection("CPV_ID = 'x' AND 'y'"), "Ungültiger Filterausdruck");
+    EXPECT_EQ(rejection("NOT CPV_ID"), "Ungültiger Filterausdruck");
+}
+
+TEST(FilterRejection, AnUnknownNameIsReportedBeforeAnythingAfterIt) {
+    // The rest of the expression holds a stray character and an unclosed constant.
+    EXPECT_EQ(rejection(" UPPER(CPV_DESC) LIKE '%X' OR Y%' "), "field Y");
+    EXPECT_EQ(rejection("UPPER = 'x'"), "field UPPER"); // a function name only before "("
+}
+
+TEST(FilterRejection, DeepNestingIsRejectedNotOverflowed) {
+    const std::string deep = std::string(100000, '(') + "CPV_ID = 'x'" + std::string(100000, ')');
+    EXPECT_EQ(rejection(deep), "Ungültiger Filterausdruck");
+    std::string nots;
+    for (int i = 0; i < 100000; ++i)
+        nots += "NOT ";
+    EXPECT_EQ(rejection(nots + "CPV_ID = 'x'"), "Ungültiger Filterausdruck");
+    const std::string nested = std::string(10, '(') + "CPV_ID = '03000000'" + std::string(10, ')');
+    EXPECT_EQ(select(nested), Codes{"03000000"});
+}
+
+// ---- Evaluation -------------------------------------------------------------------------------------
+
+TEST(FilterEvaluation, ComparisonsFollowTheCollation) {
+    EXPECT_EQ(select("CPV_ID >= '03' AND CPV_ID < '039999999'"), (Codes{"03000000", "03110000", "03221000"}));
+    EXPECT_EQ(select("CPV_ID >= '0-3' AND CPV_ID < '0-39999999'"),
+              (Codes{"03000000", "03110000", "03221000"}));
+    EXPECT_EQ(select("CPV_ID >= ' 03' AND CPV_ID < ' 039999999'"), Codes{});
+    EXPECT_EQ(select("'09' <= CPV_ID AND '3' > CPV_ID"), Codes{"09000000"});
+    EXPECT_EQ(select("cpv_id = '09000000'"), Codes{"09000000"}); // a field name in capitals
+    EXPECT_EQ(select("CPV_ID <> '09000000' AND CPV_ID < '1'"), (Codes{"03000000", "03110000", "03221000"}));
+    // Letters alphabetically, case and umlauts only between equal texts: "Äpfel" < "Feldfrüchte" <
+    // "pH-Meter".
+    EXPECT_EQ(select("CPV_DESC < 'B'"), (Codes{"03221000", "44423100"}));
+    EXPECT_EQ(select("CPV_DESC > 'o' AND CPV_DESC < 'q'"), (Codes{"09000000", "38416000"}));
+    EXPECT_EQ(select("CPV_DESC = 'ph-meter'"), Codes{});
+    EXPECT_EQ(select("UPPER(CPV_DESC) = 'PH-METER'"), Codes{"38416000"});
+    EXPECT_EQ(select("UPPER(CPV_DESC) = UPPER('ph-Meter')"), Codes{"38416000"});
+    EXPECT_EQ(select("CPV_DESC = CPV_DESC AND CPV_ID > '3'"), (Codes{"38416000", "44423100", "98910000"}));
+    EXPECT_EQ(select("1 < 2.5 AND CPV_ID = '03000000'"), Codes{"03000000"});
+}
+
+// Codes compare with a constant of digits by their bytes; that shortcut must agree with the
+// collation for every length on either side, and texts of other characters take the keys.
+TEST(FilterEvaluation, DigitShortcutAgreesWithTheCollation) {
+    const std::vector<std::string> texts = {
+        "",  "0", "03",       "030",       "0300", "03000000", "03000001", "039999999", "0399999999",
+        "1", "3", "99999999", "999999999", "0-3",  " 03",      "03a",      "0300000a",  "030000000a"};
+    std::vector<std::pair<std::string, std::optional<std::string>>> content;
+    for (const std::string& code : texts)
+        content.emplace_back(code, "x");
+    const Rows rows(content);
+    const LocaleCollator german("de_DE");
+    for (const std::string& constant : texts) {
+        for (const char* sign : {"<", "<=", "=", "<>", ">=", ">"}) {
+            Codes expected;
+            for (const std::string& code : texts) {
+                const int order = german.compare(code, constant);
+                const std::string_view op = sign;
+                const bool holds = op == "<"    ? order < 0
+                                   : op == "<=" ? order <= 0
+                                   : op == "="  ? order == 0
+                                   : op == "<>" ? order != 0
+                                   : op == ">=" ? order >= 0
+                                                : order > 0;
+                if (holds)
+                    expected.push_back(code);
+            }
+            const std::string single = "CPV_ID " + std::string(sign) + " '" + constant + "'";
+            EXPECT_EQ(select(single, rows), expected) << single;
+            // The same comparison as half of a range, read once for both halves.
+            EXPECT_EQ(select(single + " AND CPV_ID >= ''", rows), expected) << single;
+        }
+    }
+}
+
+TEST(FilterEvaluation, LikeOnCapitals) {
+    EXPECT_EQ(select("UPPER(CPV_DESC) LIKE '%FRÜCHTE%'"), Codes{"03110000"});
+    EXPECT_EQ(select("UPPER(CPV_DESC) LIKE '%STRASSE%'"), Codes{});
+    EXPECT_EQ(select("UPPER(CPV_DESC) LIKE '%STRAßE%'"), Codes{"98910000"}); // ß has no capital
+    EXPECT_EQ(select("UPPER(CPV_DESC) LIKE '%A_C%'"), (Codes{"44423100"}));
+    EXPECT_EQ(select("CPV_DESC LIKE '%obst%'"), Codes{}); // without UPPER, case counts
+    EXPECT_EQ(select("CPV_DESC LIKE 'Obst%'"), Codes{"09000000"});
+    EXPECT_EQ(select("CPV_DESC LIKE '%Meter'"), Codes{"38416000"});
+    EXPECT_EQ(select("CPV_DESC LIKE 'Meter'"), Codes{});               // anchored at both ends
+    EXPECT_EQ(select("CPV_DESC NOT LIKE '%e%'"), (Codes{"44423100"})); // the null row is unknown, not kept
+}
+
+TEST(FilterEvaluation, NullsOrAndNotAndParentheses) {
+    EXPECT_EQ(select("CPV_DESC IS NULL"), Codes{"30000000"});
+    EXPECT_EQ(select("CPV_DESC IS NOT NULL AND CPV_ID < '04'").size(), 3U);
+    EXPECT_EQ(select("NOT (CPV_DESC = 'Äpfel') AND CPV_ID < '1'"),
+              (Codes{"03000000", "03110000", "09000000"}));
+    EXPECT_EQ(select("CPV_ID = '09000000' OR CPV_DESC = 'Äpfel'"), (Codes{"03221000", "09000000"}));
+    EXPECT_EQ(select("CPV_ID < '04' AND (CPV_DESC LIKE 'F%' OR CPV_DESC LIKE 'L%')"),
+              (Codes{"03000000", "03110000"}));
+    EXPECT_EQ(select("CPV_ID > '04' AND CPV_DESC LIKE 'F%' OR CPV_DESC LIKE 'L%'"), Codes{"03000000"});
+    EXPECT_EQ(select("CPV_ID > '04' AND (CPV_DESC LIKE 'F%' OR CPV_DESC LIKE 'L%')"), Codes{});
+    EXPECT_EQ(select("NOT CPV_ID = '03000000' AND NOT CPV_ID > '1'"),
+              (Codes{"03110000", "03221000", "09000000"}));
+    EXPECT_EQ(select("CPV_DESC = 'x' OR CPV_ID = '30000000'"), Codes{"30000000"}); // unknown OR true
+}
+
+TEST(FilterEvaluation, LongChainsMakeOneFlatNode) {
+    std::string chain = "CPV_ID = '38416000'";
+    for (int i = 0; i < 50000; ++i)
+        chain += " OR CPV_ID = 'x'";
+    EXPECT_EQ(select(chain), Codes{"38416000"});
+}
+
+// ---- LIKE patterns ----------------------------------------------------------------------------------
+
+TEST(Like, WildcardsAndEscapes) {
+    EXPECT_TRUE(LikePattern("%").matches(""));
+    EXPECT_TRUE(LikePattern("%%").matches("abc"));
+    EXPECT_FALSE(LikePattern("_").matches(""));
+    EXPECT_TRUE(LikePattern("%_%").matches("x"));
+    EXPECT_TRUE(LikePattern("a_c").matches("a c"));
+    EXPECT_FALSE(LikePattern("a_c").matches("ac"));
+    EXPECT_TRUE(LikePattern("a\\_c").matches("a_c"));
+    EXPECT_FALSE(LikePattern("a\\_c").matches("abc"));
+    EXPECT_TRUE(LikePattern("50\\%").matches("50%"));
+    EXPECT_FALSE(LikePattern("%OBST\\%").matches("OBST"));
+    EXPECT_TRUE(LikePattern("%OBST\\%").matches("KERNOBST%"));
+    EXPECT_TRUE(LikePattern("a\\\\b").matches("a\\b"));
+    EXPECT_TRUE(LikePattern("ab\\").matches("ab\\")); // a final lone backslash stands for itself
+    EXPECT_FALSE(LikePattern("ab\\").matches("ab"));
+}
+
+TEST(Like, LaterPlacesAreTriedWhenTheRestFails) {
+    EXPECT_TRUE(LikePattern("%ab%abc").matches("ab ab abc"));
+    EXPECT_TRUE(LikePattern("%a_c%d").matches("abx abc d"));
+    EXPECT_FALSE(LikePattern("%abc%abc").matches("abcab"));
+    EXPECT_TRUE(LikePattern("x%y%z").matches("xyz"));
+    EXPECT_FALSE(LikePattern("xy%yz").matches("xyz")); // the pieces may not overlap
+    EXPECT_TRUE(LikePattern("%A%").matches(std::string(40, 'B') + "A"));
+    EXPECT_FALSE(LikePattern("%BA%").matches(std::string(40, 'B')));
+    EXPECT_TRUE(LikePattern("%" + std::string(20, 'B') + "A%")
+                    .matches(std::string(40, 'B') + "A" + std::string(30, 'C')));
+}
+
+TEST(Like, ManyWildcardsOnALongTextStayLinear) {
+    const std::string text(20000, 'a');
+    EXPECT_FALSE(LikePattern("%a%a%a%a%a%a%a%a%a%a%b").matches(text));
+    EXPECT_FALSE(LikePattern("%_a_a_a_a_a_a_a_b%").matches(text));
+    EXPECT_TRUE(LikePattern("%a%a%a%a%a%a%a%a%a%a%").matches(text));
+}

@@ -1,0 +1,368 @@
+#include "Search.h"
+#include "ClientDataSet.h"
+#include "CodeList.h"
+#include "Collation.h"
+#include "Cp1252.h"
+#include "DatabaseError.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace kodexa;
+
+namespace {
+
+std::string cp(std::string_view utf8) {
+    return cp1252::fromUtf8(utf8);
+}
+
+struct CountingObserver : DataSetObserver {
+    void dataSetChanged(const TClientDataSet&) override { ++dataChanges; }
+    void recordChanged(const TClientDataSet&) override { ++recordChanges; }
+    int dataChanges = 0;
+    int recordChanges = 0;
+};
+
+struct Row {
+    std::string code;
+    std::string description;
+};
+
+// The rows of the carried list in stored order, read once, to compute expected selections
+// independently of the filter.
+const std::vector<Row>& listRows() {
+    static const std::vector<Row> rows = [] {
+        TClientDataSet table("QueryCPVTree");
+        codelist::loadCarried(table);
+        std::vector<Row> all;
+        for (table.first(); !table.eof(); table.next())
+            all.push_back({table.fieldAsString("CPV_ID"), table.fieldAsString("CPV_DESC")});
+        return all;
+    }();
+    return rows;
+}
+
+template <typename Predicate> std::set<std::string> codesWhere(Predicate predicate) {
+    std::set<std::string> codes;
+    for (const Row& row : listRows()) {
+        if (predicate(row))
+            codes.insert(row.code);
+    }
+    return codes;
+}
+
+class SearchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        table.setCollator(makeLocaleCollator("de_DE"));
+        codelist::loadCarried(table);
+        table.addObserver(&grid);
+    }
+    void TearDown() override { table.removeObserver(&grid); }
+
+    // Runs the search with UTF-8 inputs; returns the error report's message, empty when accepted.
+    std::string search(std::string_view code, std::string_view description) {
+        try {
+            applySearch(table, cp(code), cp(description));
+        } catch (const DatabaseError& error) {
+            return error.what();
+        }
+        return {};
+    }
+    std::vector<std::string> viewCodes() {
+        std::vector<std::string> codes;
+        for (table.first(); !table.eof(); table.next())
+            codes.push_back(table.fieldAsString("CPV_ID"));
+        table.first();
+        return codes;
+    }
+    std::set<std::string> viewCodeSet() {
+        const std::vector<std::string> codes = viewCodes();
+        return {codes.begin(), codes.end()};
+    }
+
+    TClientDataSet table{"ClientDataSet1"};
+    CountingObserver grid;
+};
+
+// A small table for texts the carried list does not contain.
+class SmallTableSearch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        table.setCollator(makeLocaleCollator("de_DE"));
+        table.setCarriedBlock(asBytes(block));
+        table.setIndexFieldNames("CPV_ID");
+        table.open();
+    }
+    std::vector<std::string> codesFor(std::string_view description) {
+        applySearch(table, "", cp(description));
+        std::vector<std::string> codes;
+        for (table.first(); !table.eof(); table.next())
+            codes.push_back(table.fieldAsString("CPV_ID"));
+        return codes;
+    }
+
+    const std::string block = codelist::blockFromTsv("CPV_ID\tCPV_DESC\n"
+                                                     "10000000\tABC-Analyse\n"
+                                                     "20000000\tA C Strom\n"
+                                                     "30000000\tKernobst%\n"
+                                                     "40000000\tBouton d'or\n"
+                                                     "50000000\tAC\n");
+    TClientDataSet table{"ClientDataSet1"};
+};
+
+using Codes = std::vector<std::string>;
+
+} // namespace
+
+TEST(SearchFilter, IsBuiltFromTheFixedPiecesAndTheTextsAsTyped) {
+    EXPECT_EQ(buildSearchFilter("03", ""), " CPV_ID >= '03' AND CPV_ID < '039999999' ");
+    EXPECT_EQ(buildSearchFilter("", "obst"), " UPPER(CPV_DESC) LIKE '%OBST%' ");
+    EXPECT_EQ(buildSearchFilter("03", "obst"),
+              " CPV_ID >= '03' AND CPV_ID < '039999999'  AND  UPPER(CPV_DESC) LIKE '%OBST%' ");
+    EXPECT_EQ(buildSearchFilter("", ""), "");
+    EXPECT_EQ(buildSearchFilter(" ", ""), " CPV_ID >= ' ' AND CPV_ID < ' 9999999' ");
+    EXPECT_EQ(buildSearchFilter("a'b", cp("straße d'or é")),
+              cp(" CPV_ID >= 'a'b' AND CPV_ID < 'a'b9999999'  AND  UPPER(CPV_DESC) LIKE '%STRAßE D'OR É%' "));
+}
+
+TEST_F(SearchTest, BothInputsEmptyShowEveryRowUnfiltered) {
+    ASSERT_EQ(search("03", ""), "");
+    table.next();
+    ASSERT_EQ(search("", ""), "");
+    EXPECT_FALSE(table.filtered());
+    EXPECT_EQ(table.filter(), "");
+    EXPECT_EQ(table.recordCount(), 9454U);
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "03000000");
+    EXPECT_EQ(grid.dataChanges, 2); // one redraw per search
+}
+
+TEST_F(SearchTest, CodeTextSelectsTheCodesThatBeginWithIt) {
+    const auto beginningWith = [](std::string prefix) {
+        return codesWhere([&](const Row& row) { return row.code.starts_with(prefix); });
+    };
+    const std::set<std::string> division03 = beginningWith("03");
+    ASSERT_GT(division03.size(), 100U);
+    ASSERT_EQ(search("03", ""), "");
+    EXPECT_EQ(viewCodeSet(), division03);
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "03000000");
+    ASSERT_EQ(search("0", ""), "");
+    EXPECT_EQ(viewCodeSet(), beginningWith("0"));
+    ASSERT_EQ(search("03111100", ""), "");
+    EXPECT_EQ(viewCodes(), Codes{"03111100"});
+    // Hyphens weigh nothing at the first level: the same rows as the digits alone.
+    for (const char* code : {"0-3", "03-", "0-3-"}) {
+        ASSERT_EQ(search(code, ""), "") << code;
+        EXPECT_EQ(viewCodeSet(), division03) << code;
+    }
+}
+
+TEST_F(SearchTest, CodeTextsThatNoCodeBeginsWithGiveAnEmptyViewAndNoError) {
+    // Nine digits; a blank sorts before every digit; letters after them.
+    for (const char* code : {"031111000", " 03", "03 ", "0 3", "abc", "3a"}) {
+        EXPECT_EQ(search(code, ""), "") << code;
+        EXPECT_TRUE(table.filtered());
+        EXPECT_EQ(table.recordCount(), 0U) << code;
+        EXPECT_TRUE(table.eof());
+    }
+}
+
+TEST_F(SearchTest, DescriptionTextMatchesInAnyMixOfCase) {
+    const std::set<std::string> withObst = codesWhere(
+        [](const Row& row) { return cp1252::toUpper(row.description).find("OBST") != std::string::npos; });
+    ASSERT_GT(withObst.size(), 5U);
+    ASSERT_EQ(search("", "obst"), "");
+    EXPECT_EQ(viewCodeSet(), withObst);
+    ASSERT_EQ(search("", "oBsT"), "");
+    EXPECT_EQ(viewCodeSet(), withObst);
+}
+
+TEST_F(SearchTest, UmlautsHaveCapitalsTheSharpSDoesNot) {
+    ASSERT_EQ(search("", "früchte"), "");
+    EXPECT_TRUE(viewCodeSet().contains("03110000")); // Feldfrüchte und Erzeugnisse des Erwerbsgartenbaus
+    ASSERT_FALSE(codesWhere([](const Row& row) {
+                     return row.description.find(cp("Straße")) != std::string::npos;
+                 }).empty());
+    ASSERT_EQ(search("", "STRASSE"), "");
+    EXPECT_EQ(table.recordCount(), 0U);
+    ASSERT_EQ(search("", "STRAßE"), "");
+    EXPECT_GT(table.recordCount(), 0U);
+}
+
+TEST_F(SearchTest, PercentAndUnderscoreAreWildcards) {
+    ASSERT_EQ(search("", "%"), "");
+    EXPECT_EQ(table.recordCount(), 9454U);
+    ASSERT_EQ(search("", "_"), "");
+    EXPECT_EQ(table.recordCount(), 9454U); // no description is empty
+    const std::set<std::string> aAnyC = codesWhere([](const Row& row) {
+        const std::string upper = cp1252::toUpper(row.description);
+        for (std::size_t i = 0; i + 2 < upper.size(); ++i) {
+            if (upper[i] == 'A' && upper[i + 2] == 'C')
+                return true;
+        }
+        return false;
+    });
+    ASSERT_EQ(search("", "a_c"), "");
+    EXPECT_EQ(viewCodeSet(), aAnyC);
+}
+
+TEST_F(SmallTableSearch, WildcardsEscapesAndQuotesInTheDescriptionText) {
+    EXPECT_EQ(codesFor("a_c"), (Codes{"10000000", "20000000"}));
+    EXPECT_EQ(codesFor("ac"), Codes{"50000000"});
+    // A closing backslash makes the closing wildcard an ordinary percent sign.
+    EXPECT_EQ(codesFor("obst\\"), Codes{"30000000"});
+    EXPECT_EQ(codesFor("d'or"), Codes{"40000000"});
+    EXPECT_EQ(codesFor("\\_"), Codes{});
+}
+
+TEST_F(SearchTest, AClosingBackslashOrAQuoteBeforeAPlainWordFindNothingInTheList) {
+    ASSERT_EQ(search("", "obst\\"), "");
+    EXPECT_EQ(table.filter(), " UPPER(CPV_DESC) LIKE '%OBST\\%' ");
+    EXPECT_EQ(table.recordCount(), 0U);
+    ASSERT_EQ(search("", "d'or"), "");
+    EXPECT_EQ(table.filter(), " UPPER(CPV_DESC) LIKE '%D'OR%' ");
+    EXPECT_EQ(table.recordCount(), 0U);
+}
+
+TEST_F(SearchTest, AQuoteBeforeAKeywordEndsTheConstantAndTheRestFails) {
+    table.next();
+    EXPECT_EQ(search("", "x' or y"), "ClientDataSet1: Das Feld 'Y' wurde nicht gefunden");
+    EXPECT_FALSE(table.filtered());
+    EXPECT_EQ(table.filter(), " UPPER(CPV_DESC) LIKE '%X' OR Y%' "); // kept, without effect
+    EXPECT_EQ(table.recordCount(), 9454U);
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "03000000");
+    EXPECT_FALSE(table.controlsDisabled());
+    EXPECT_EQ(grid.dataChanges, 1);
+}
+
+TEST_F(SearchTest, ACodeTextOfOneQuoteShowsEveryRow) {
+    ASSERT_EQ(search("'", ""), "");
+    EXPECT_EQ(table.filter(), " CPV_ID >= ''' AND CPV_ID < ''9999999' ");
+    EXPECT_TRUE(table.filtered());
+    EXPECT_EQ(table.recordCount(), 9454U);
+}
+
+TEST_F(SearchTest, BothTextsTogetherKeepTheRowsThatSatisfyBoth) {
+    const std::set<std::string> expected = codesWhere([](const Row& row) {
+        return row.code.starts_with("03") &&
+               cp1252::toUpper(row.description).find("OBST") != std::string::npos;
+    });
+    ASSERT_FALSE(expected.empty());
+    ASSERT_EQ(search("03", "obst"), "");
+    EXPECT_EQ(table.filter(),
+              " CPV_ID >= '03' AND CPV_ID < '039999999'  AND  UPPER(CPV_DESC) LIKE '%OBST%' ");
+    EXPECT_EQ(viewCodeSet(), expected);
+}
+
+TEST_F(SearchTest, ASecondSearchWithTheSameTextsGivesTheSameRowsFromTheFirst) {
+    ASSERT_EQ(search("44", "glocke"), "");
+    const std::vector<std::string> first = viewCodes();
+    table.last();
+    ASSERT_EQ(search("44", "glocke"), "");
+    EXPECT_EQ(viewCodes(), first);
+    EXPECT_EQ(table.recNo(), 0U);
+}
+
+// Every message of the expression reader, reached by typing quotes into the inputs.
+TEST_F(SearchTest, QuotesInTheInputsReachEveryMessageOfTheReader) {
+    struct Case {
+        const char* code;
+        const char* description;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"cpv_id 'or (", "", "Nicht begrenzte String-Konstante"},
+        {"", "a'.b", "Ungültiges Zeichen in Filterausdruck: '.'"},
+        {"", "x' or %", "Ungültiges Zeichen in Filterausdruck: '%'"},
+        {"", "x' or )", "Ausdruck erwartet, jedoch ')' vorgefunden"},
+        {"0'", "", "Filterausdruck fehlerhaft abgeschlossen"},
+        {"0' or cpv_id = 5 or '", "", "Fehlende Typübereinstimmung im Ausdruck"},
+        {"", "x' or y", "ClientDataSet1: Das Feld 'Y' wurde nicht gefunden"},
+        {"", "x' or größe", "ClientDataSet1: Das Feld 'GRÖßE' wurde nicht gefunden"},
+        {"", "x' is y", "Ungültige Verwendung eines Schlüsselworts"},
+        {"", "x' or '", "Ungültiger Filterausdruck"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(search("03", ""), "");
+        EXPECT_EQ(search(c.code, c.description), c.message) << c.code << " / " << c.description;
+        EXPECT_FALSE(table.filtered());
+        EXPECT_EQ(table.recordCount(), 9454U);
+        EXPECT_FALSE(table.controlsDisabled());
+    }
+}
+
+// ---- Sort orders --------------------------------------------------------------------------------
+
+TEST_F(SearchTest, EqualDescriptionsKeepTheSmallerCodeFirst) {
+    table.setIndexFieldNames("CPV_DESC");
+    const std::vector<std::string> order = viewCodes();
+    const auto before = [&](const char* first, const char* second) {
+        return std::find(order.begin(), order.end(), first) < std::find(order.begin(), order.end(), second);
+    };
+    EXPECT_TRUE(before("37316200", "44423100")); // Glocken
+    for (auto [first, second] : {std::pair{"18929000", "33711640"},
+                                 {"22816000", "22816100"},
+                                 {"30132000", "30132300"},
+                                 {"30194000", "39292300"},
+                                 {"30198100", "37540000"},
+                                 {"33927000", "38412000"},
+                                 {"35333200", "35620000"},
+                                 {"44144000", "44212225"}})
+        EXPECT_TRUE(before(first, second)) << first;
+}
+
+TEST_F(SearchTest, DescriptionOrderIsAlphabeticalNotByBytes) {
+    table.setIndexFieldNames("CPV_DESC");
+    std::vector<std::string> descriptions;
+    for (table.first(); !table.eof(); table.next())
+        descriptions.push_back(table.fieldAsString("CPV_DESC"));
+    ASSERT_EQ(descriptions.size(), 9454U);
+    const LocaleCollator german("de_DE");
+    for (std::size_t i = 0; i + 1 < descriptions.size(); ++i)
+        ASSERT_LE(german.compare(descriptions[i], descriptions[i + 1]), 0) << i;
+    // Small initials and umlauts stand among their capitals' letter.
+    const auto initialLetter = [](const std::string& text) {
+        const char c = cp1252::toUpper(text.substr(0, 1))[0];
+        switch (static_cast<unsigned char>(c)) {
+        case 0xC4:
+            return 'A';
+        case 0xD6:
+            return 'O';
+        case 0xDC:
+            return 'U';
+        default:
+            return c;
+        }
+    };
+    const auto biometric = std::find(descriptions.begin(), descriptions.end(), "biometrische Sensoren");
+    ASSERT_NE(biometric, descriptions.end());
+    EXPECT_EQ(initialLetter(*(biometric - 1)), 'B');
+    EXPECT_EQ(initialLetter(*(biometric + 1)), 'B');
+    int umlauts = 0;
+    for (std::size_t i = 1; i + 1 < descriptions.size(); ++i) {
+        const unsigned char first = static_cast<unsigned char>(descriptions[i][0]);
+        if (first != 0xC4 && first != 0xD6 && first != 0xDC)
+            continue;
+        ++umlauts;
+        EXPECT_EQ(initialLetter(descriptions[i - 1]), initialLetter(descriptions[i])) << i;
+        EXPECT_EQ(initialLetter(descriptions[i + 1]), initialLetter(descriptions[i])) << i;
+    }
+    EXPECT_GT(umlauts, 10);
+}
+
+TEST_F(SearchTest, SwitchingOrdersKeepsTheFilterTheRecordAndReturnsToTheInitialOrder) {
+    const std::vector<std::string> initial = viewCodes();
+    ASSERT_EQ(search("03", ""), "");
+    const std::set<std::string> filtered = viewCodeSet();
+    for (int i = 0; i < 5; ++i)
+        table.next();
+    const std::string current = table.fieldAsString("CPV_ID");
+    table.setIndexFieldNames("CPV_DESC");
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), current);
+    EXPECT_TRUE(table.filtered());
+    EXPECT_EQ(viewCodeSet(), filtered);
+    ASSERT_EQ(search("", ""), "");
+    table.setIndexFieldNames("CPV_ID");
+    EXPECT_EQ(viewCodes(), initial);
+}
