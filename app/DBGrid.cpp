@@ -10,6 +10,8 @@ namespace kodexa {
 namespace {
 
 constexpr int IndicatorWidth = 11;
+constexpr int ArrowWidth = 4;
+// A 13-pixel text line plus 3, and the line between rows.
 constexpr int RowHeight = 17;
 constexpr int CodeColumnWidth = 64; // the default width of a 10-character field in the window font
 constexpr int DescriptionColumnWidth = 589;
@@ -25,13 +27,17 @@ protected:
         QHeaderView::paintSection(painter, rect, logicalIndex);
         if (logicalIndex != currentRow)
             return;
+        // The base class leaves the painter clipped to the text area, empty for a section without text.
         painter->save();
-        painter->setRenderHint(QPainter::Antialiasing);
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(palette().color(QPalette::WindowText));
-        const QPointF centre = QRectF(rect).center();
-        const QPolygonF arrow({centre + QPointF(-2, -4), centre + QPointF(2, 0), centre + QPointF(-2, 4)});
-        painter->drawPolygon(arrow);
+        painter->setClipRect(rect);
+        painter->setPen(palette().color(QPalette::WindowText));
+        // A solid triangle pointing right, 4 pixels wide and 7 high, drawn pixel-exact.
+        const int left = rect.left() + (rect.width() - ArrowWidth) / 2;
+        const int middle = rect.top() + (rect.height() - 1) / 2;
+        for (int column = 0; column < ArrowWidth; ++column) {
+            const int reach = ArrowWidth - 1 - column;
+            painter->drawLine(left + column, middle - reach, left + column, middle + reach);
+        }
         painter->restore();
     }
     QSize sectionSizeFromContents(int) const override { return {IndicatorWidth, RowHeight}; }
@@ -42,9 +48,13 @@ protected:
 TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent) {
     setVerticalHeader(new RowIndicator(this));
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    verticalHeader()->setDefaultSectionSize(RowHeight);
+    // The minimum first: the default section size is clamped to it, and the style's minimum is
+    // taller than a row.
     verticalHeader()->setMinimumSectionSize(RowHeight);
+    verticalHeader()->setDefaultSectionSize(RowHeight);
     verticalHeader()->setFixedWidth(IndicatorWidth);
+    // The title row is as high as a data row.
+    horizontalHeader()->setFixedHeight(RowHeight);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);

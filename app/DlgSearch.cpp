@@ -1,5 +1,6 @@
 #include "DlgSearch.h"
 
+#include "ClassicTreeStyle.h"
 #include "CodeList.h"
 #include "CodeLocator.h"
 #include "CodeTree.h"
@@ -208,6 +209,7 @@ QWidget* TDlgSearchCPV::createTreePage() {
     auto* page = new QWidget;
     TreeView1 = new QTreeWidget;
     tree::configureCodeTreeView(TreeView1);
+    TreeView1->setStyle(new ClassicTreeStyle(TreeView1));
     ProgressBar1 = new QProgressBar;
     ProgressBar1->setFixedHeight(ProgressBarHeight);
     ProgressBar1->setTextVisible(false);

@@ -62,14 +62,6 @@ std::optional<Elements> elementsOf(const UCollator* collator, std::u16string_vie
     return elements;
 }
 
-std::u16string utf16Of(std::string_view text) {
-    std::u16string utf16;
-    utf16.reserve(text.size());
-    for (char c : text)
-        utf16 += static_cast<char16_t>(cp1252::toCodePoint(c)); // the code page lies in the BMP
-    return utf16;
-}
-
 // The table covers plain three-level comparison; every option that changes how weights are
 // compared or which weights a character gets leaves the keys to ICU.
 bool comparesPlainLevels(const UCollator* collator) {
@@ -170,7 +162,7 @@ bool ordersLikeCollator(const CharacterWeights& weights, const UCollator* collat
         samples.push_back({static_cast<char>(pair.first), static_cast<char>(pair.second)});
     std::vector<std::u16string> utf16;
     for (const std::string& sample : samples)
-        utf16.push_back(utf16Of(sample));
+        utf16.push_back(utf16FromCodePage(sample));
     const auto icuOrder = [&](std::size_t left, std::size_t right) {
         return ucol_strcoll(collator, utf16[left].data(), static_cast<int32_t>(utf16[left].size()),
                             utf16[right].data(), static_cast<int32_t>(utf16[right].size()));
@@ -190,6 +182,14 @@ bool ordersLikeCollator(const CharacterWeights& weights, const UCollator* collat
 
 } // namespace
 
+std::u16string utf16FromCodePage(std::string_view text) {
+    std::u16string utf16;
+    utf16.reserve(text.size());
+    for (char c : text)
+        utf16 += static_cast<char16_t>(cp1252::toCodePoint(c));
+    return utf16;
+}
+
 std::optional<CharacterWeights> CharacterWeights::derive(const UCollator* collator) {
     if (!comparesPlainLevels(collator))
         return std::nullopt;
@@ -200,7 +200,7 @@ std::optional<CharacterWeights> CharacterWeights::derive(const UCollator* collat
     std::array<Elements, 256> singleElements;
     for (int byte = 0; byte < 256; ++byte) {
         std::optional<Elements> elements =
-            elementsOf(collator, utf16Of(std::string(1, static_cast<char>(byte))));
+            elementsOf(collator, utf16FromCodePage(std::string(1, static_cast<char>(byte))));
         if (!elements)
             return std::nullopt;
         singleElements[byte] = std::move(*elements);
@@ -208,7 +208,7 @@ std::optional<CharacterWeights> CharacterWeights::derive(const UCollator* collat
     std::vector<Elements> pairElements;
     for (const BytePair& pair : *pairs) {
         const std::string text{static_cast<char>(pair.first), static_cast<char>(pair.second)};
-        std::optional<Elements> elements = elementsOf(collator, utf16Of(text));
+        std::optional<Elements> elements = elementsOf(collator, utf16FromCodePage(text));
         if (!elements)
             return std::nullopt;
         pairElements.push_back(std::move(*elements));

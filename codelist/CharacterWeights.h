@@ -11,6 +11,9 @@
 
 namespace kodexa {
 
+// Windows-1252 text as UTF-16, the form in which ICU takes it (the code page lies in the BMP).
+std::u16string utf16FromCodePage(std::string_view text);
+
 // The collation elements of every Windows-1252 character under one ICU collator, with each level's
 // weights replaced by their rank among the weights that the code page uses (one byte each).
 //

@@ -1,7 +1,5 @@
 #include "Collation.h"
 
-#include "Cp1252.h"
-
 #include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
@@ -15,14 +13,6 @@ constexpr std::string_view DefaultLocale = "de_DE";
 // Hyphen and apostrophe get only a tertiary weight: invisible to the first two levels, and
 // deciding between otherwise equal texts after case ("coop" < "co-op" < "Coop").
 constexpr std::u16string_view HyphenAndApostropheRule = u"&[last tertiary ignorable]<<<'-'<<<''";
-
-std::u16string utf16Of(std::string_view text) {
-    std::u16string utf16;
-    utf16.reserve(text.size());
-    for (char c : text)
-        utf16 += static_cast<char16_t>(cp1252::toCodePoint(c));
-    return utf16;
-}
 
 UCollator* openWithRules(std::u16string_view rules) {
     UErrorCode status = U_ZERO_ERROR;
@@ -124,14 +114,14 @@ bool LocaleCollator::ordersLikeBytes(std::string_view text) const {
 }
 
 int LocaleCollator::icuCompare(std::string_view left, std::string_view right) const {
-    const std::u16string a = utf16Of(left);
-    const std::u16string b = utf16Of(right);
+    const std::u16string a = utf16FromCodePage(left);
+    const std::u16string b = utf16FromCodePage(right);
     return ucol_strcoll(collator_, a.data(), static_cast<int32_t>(a.size()), b.data(),
                         static_cast<int32_t>(b.size()));
 }
 
 std::string LocaleCollator::icuSortKey(std::string_view text) const {
-    const std::u16string utf16 = utf16Of(text);
+    const std::u16string utf16 = utf16FromCodePage(text);
     std::vector<uint8_t> key(utf16.size() * 4 + 16);
     for (;;) {
         const int32_t needed = ucol_getSortKey(collator_, utf16.data(), static_cast<int32_t>(utf16.size()),

@@ -1,5 +1,6 @@
 #include "LikePattern.h"
 
+#include <array>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -14,46 +15,65 @@ bool equalsAt(const char* text, std::string_view needle) {
            std::memcmp(text + 1, needle.data() + 1, needle.size() - 2) == 0;
 }
 
+#if defined(__SSE2__)
+constexpr std::size_t Lanes = 16;
+
+// Bit i set: the place at + i holds the needle's first and its last byte. Reads the bytes from at
+// to at + Lanes + needle.size() - 2.
+unsigned candidatesAt(const char* base, std::size_t at, std::string_view needle) {
+    const __m128i first = _mm_set1_epi8(needle.front());
+    const __m128i last = _mm_set1_epi8(needle.back());
+    const __m128i atFirst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + at));
+    const __m128i atLast = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + at + needle.size() - 1));
+    return static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, atFirst), _mm_cmpeq_epi8(last, atLast))));
+}
+
+// The first of the candidates where the whole needle stands.
+std::size_t confirmed(const char* base, std::size_t at, unsigned candidates, std::string_view needle) {
+    for (; candidates != 0; candidates &= candidates - 1) {
+        const std::size_t place = at + static_cast<std::size_t>(__builtin_ctz(candidates));
+        if (std::memcmp(base + place + 1, needle.data() + 1, needle.size() - 2) == 0)
+            return place;
+    }
+    return std::string_view::npos;
+}
+#endif
+
 // The leftmost place of a needle of two or more bytes in text, looked for from `from` on. Sixteen
 // places are tried at once by comparing the needle's first and last byte: descriptions are short,
 // and a library search spends most of its time starting up on each of them.
 std::size_t findNeedle(std::string_view text, std::string_view needle, std::size_t from) {
     if (text.size() < needle.size() || from > text.size() - needle.size())
         return std::string_view::npos;
-    const char* base = text.data();
     const std::size_t lastStart = text.size() - needle.size();
-    std::size_t start = from;
 #if defined(__SSE2__)
-    const __m128i first = _mm_set1_epi8(needle.front());
-    const __m128i last = _mm_set1_epi8(needle.back());
-    const auto candidates = [&](std::size_t at) {
-        const __m128i atFirst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + at));
-        const __m128i atLast =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + at + needle.size() - 1));
-        return static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(first, atFirst), _mm_cmpeq_epi8(last, atLast))));
-    };
-    const auto firstMatch = [&](std::size_t at, unsigned mask) {
-        for (; mask != 0; mask &= mask - 1) {
-            const std::size_t place = at + static_cast<std::size_t>(__builtin_ctz(mask));
-            if (std::memcmp(base + place + 1, needle.data() + 1, needle.size() - 2) == 0)
+    if (lastStart + 1 >= Lanes) {
+        std::size_t start = from;
+        for (; start + Lanes - 1 <= lastStart; start += Lanes) {
+            const std::size_t place =
+                confirmed(text.data(), start, candidatesAt(text.data(), start, needle), needle);
+            if (place != std::string_view::npos)
                 return place;
         }
-        return std::string_view::npos;
-    };
-    constexpr std::size_t Lanes = 16;
-    for (; start + Lanes - 1 <= lastStart; start += Lanes) {
-        if (const std::size_t place = firstMatch(start, candidates(start)); place != std::string_view::npos)
-            return place;
-    }
-    // The last places: one more block that ends at the last place, without the places tried.
-    if (start <= lastStart && lastStart + 1 >= Lanes) {
+        if (start > lastStart)
+            return std::string_view::npos;
+        // The last places: one block that ends at the last place, without the places tried.
         const std::size_t blockStart = lastStart + 1 - Lanes;
-        return firstMatch(blockStart, candidates(blockStart) & (~0U << (start - blockStart)));
+        const unsigned untried = ~0U << (start - blockStart);
+        return confirmed(text.data(), blockStart, candidatesAt(text.data(), blockStart, needle) & untried,
+                         needle);
+    }
+    if (needle.size() <= Lanes) {
+        // Fewer places than a block has: one block over a zero-padded copy keeps the reads in bounds.
+        std::array<char, 2 * Lanes> padded{};
+        std::memcpy(padded.data(), text.data(), text.size());
+        const unsigned places = ((1U << (lastStart + 1)) - 1) & ~((1U << from) - 1);
+        return confirmed(padded.data(), 0, candidatesAt(padded.data(), 0, needle) & places, needle);
     }
 #endif
-    for (; start <= lastStart; ++start) {
-        if (equalsAt(base + start, needle))
+    for (std::size_t start = from; start <= lastStart; ++start) {
+        if (equalsAt(text.data() + start, needle))
             return start;
     }
     return std::string_view::npos;

@@ -7,8 +7,9 @@
 namespace kodexa::filter {
 
 // The pattern of the filter language's LIKE: "%" stands for any run of characters (also none),
-// "_" for exactly one character, a backslash makes the next character an ordinary one; every other
-// character must equal the text's byte for byte. The pattern must cover the whole text.
+// "_" for exactly one character, a backslash makes the next character an ordinary one (a backslash
+// at the very end, left by a cut constant, stands for itself); every other character must equal
+// the text's byte for byte. The pattern must cover the whole text.
 //
 // The pattern is kept as the pieces between its "%" runs. The first piece must match at the start
 // of the text and the last at its end; each piece between is sought at its leftmost place after

@@ -1,14 +1,14 @@
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
+#include <string>
 
 namespace kodexa::report {
 
-// A font as a report names it: the definition's elements and the page store's texts.
+// A font as a report names it: the definition's elements and the page store's texts. It knows no
+// toolkit, so that stored pages can be read and written without one.
 struct FontSpec {
-    QString name = QStringLiteral("Arial");
+    std::string name = "Arial"; // UTF-8
     double pointSize = 10.0;
     bool bold = false;
     bool italic = false;

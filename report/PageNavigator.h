@@ -31,6 +31,16 @@ public:
     bool zoomIn() { return setZoom(zoom_ + zoomStep_); }
     bool zoomOut() { return zoom_ > MinZoom && setZoom(zoom_ - zoomStep_); }
 
+    // The zooms of Fit to Page and Fit to Page Width for a page of pageWidth x pageHeight inches in
+    // an area of areaWidth x areaHeight pixels, shown at pixelsPerInch at 100 %. They are rounded
+    // down to a tenth, the precision the zoom is shown with, so the page never overflows the area;
+    // setZoom keeps them within the limits. Fit to Page Width leaves room for a vertical scroll
+    // bar of scrollBarWidth pixels when the page is taller than the area.
+    static double fitPageZoom(double pageWidth, double pageHeight, int areaWidth, int areaHeight,
+                              double pixelsPerInch);
+    static double fitPageWidthZoom(double pageWidth, double pageHeight, int areaWidth, int areaHeight,
+                                   int scrollBarWidth, double pixelsPerInch);
+
 private:
     int pageCount_;
     int page_;

@@ -51,7 +51,8 @@ void paintPage(QPainter& painter, const PageStore& store, std::size_t pageIndex,
                 painter.setFont(fonts[currentFont]);
                 painter.setPen(colorOf(store.fonts()[currentFont].color));
             }
-            painter.drawText(QPointF(text->x * UnitsPerInch, text->baseline * UnitsPerInch), text->text);
+            painter.drawText(QPointF(text->x * UnitsPerInch, text->baseline * UnitsPerInch),
+                             QString::fromStdString(text->text));
             continue;
         }
         const auto& line = std::get<PageLine>(item);

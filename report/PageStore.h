@@ -2,14 +2,15 @@
 
 #include "FontSpec.h"
 
-#include <QString>
-
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
 // Generated pages, kept as display lists: what to draw where, in inches from the top-left corner
-// of the sheet. Laid out once; the preview, the printer and the PDF writer all draw from it.
+// of the sheet. Laid out once; the preview, the printer and the PDF writer all draw from it. The
+// store knows no toolkit (texts are UTF-8), so page files are read without one.
 namespace kodexa::report {
 
 // A run of text set on one baseline, starting at x.
@@ -17,7 +18,7 @@ struct PageText {
     double x = 0;
     double baseline = 0;
     std::uint32_t font = 0; // index into the store's fonts
-    QString text;
+    std::string text;       // UTF-8
 
     friend bool operator==(const PageText&, const PageText&) = default;
 };
@@ -46,8 +47,8 @@ struct Page {
 class PageStore {
 public:
     // The document name of a print job of these pages.
-    const QString& title() const { return title_; }
-    void setTitle(const QString& title) { title_ = title; }
+    const std::string& title() const { return title_; } // UTF-8
+    void setTitle(std::string title) { title_ = std::move(title); }
 
     const std::vector<FontSpec>& fonts() const { return fonts_; }
     // The index of the font, added when not yet known.
@@ -60,7 +61,7 @@ public:
     friend bool operator==(const PageStore&, const PageStore&) = default;
 
 private:
-    QString title_;
+    std::string title_;
     std::vector<FontSpec> fonts_;
     std::vector<Page> pages_;
 };

@@ -3,10 +3,12 @@
 #include "PagePainter.h"
 #include "ReportLayout.h"
 
+#include <QDir>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 
 namespace kodexa::report {
 
@@ -20,23 +22,35 @@ QPageLayout layoutOf(const Page& page) {
 } // namespace
 
 void writePdf(const PageStore& pages, const QString& fileName) {
-    QPdfWriter writer(fileName);
-    writer.setTitle(pages.title());
-    writer.setCreator(QStringLiteral("Kodexa"));
-    if (pages.pageCount() > 0)
-        writer.setPageLayout(layoutOf(pages.page(0)));
-    QPainter painter;
-    if (!painter.begin(&writer))
-        throw ReportError("Cannot write " + fileName.toStdString());
-    for (std::size_t index = 0; index < pages.pageCount(); ++index) {
-        if (index > 0) {
-            writer.setPageLayout(layoutOf(pages.page(index)));
-            writer.newPage();
+    const auto cannotWrite = [&](const QString& reason) {
+        return ReportError("Cannot write \"" + QDir::toNativeSeparators(fileName).toStdString() + "\". " +
+                           reason.toStdString());
+    };
+    // An existing file is replaced only once the new one is complete.
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        throw cannotWrite(file.errorString());
+    {
+        QPdfWriter writer(&file);
+        writer.setTitle(QString::fromStdString(pages.title()));
+        writer.setCreator(QStringLiteral("Kodexa"));
+        if (pages.pageCount() > 0)
+            writer.setPageLayout(layoutOf(pages.page(0)));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            throw cannotWrite(QStringLiteral("The PDF writer cannot start"));
+        for (std::size_t index = 0; index < pages.pageCount(); ++index) {
+            if (index > 0) {
+                writer.setPageLayout(layoutOf(pages.page(index)));
+                writer.newPage();
+            }
+            paintPage(painter, pages, index, writer.resolution());
         }
-        paintPage(painter, pages, index, writer.resolution());
+        if (!painter.end())
+            throw cannotWrite(QStringLiteral("The PDF writer failed"));
     }
-    if (!painter.end())
-        throw ReportError("Cannot write " + fileName.toStdString());
+    if (!file.commit())
+        throw cannotWrite(file.errorString());
 }
 
 } // namespace kodexa::report

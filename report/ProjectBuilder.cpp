@@ -107,7 +107,7 @@ void requireNoChildren(const DefinitionObject& object) {
 
 bool readFontProperty(FontSpec& font, const QString& name, const PropertyValue& value) {
     if (name == u"Font.Name") {
-        font.name = value.string();
+        font.name = value.string().toStdString();
     } else if (name == u"Font.Size") {
         font.pointSize = value.number();
         if (font.pointSize <= 0)

@@ -31,7 +31,7 @@ QStringList familiesFor(const QString& family) {
 
 QFont toolkitFont(const FontSpec& spec) {
     QFont font;
-    font.setFamilies(familiesFor(spec.name));
+    font.setFamilies(familiesFor(QString::fromStdString(spec.name)));
     font.setPointSizeF(spec.pointSize);
     font.setBold(spec.bold);
     font.setItalic(spec.italic);

@@ -85,7 +85,7 @@ public:
         : project_(project), connections_(connections), measurer_(measurer), pageStarted_(pageStarted) {}
 
     GenerationResult run(const ReportDefinition& report, const QString& title) {
-        result_.pages.setTitle(title);
+        result_.pages.setTitle(title.toStdString());
         const PageDefinition& page = firstPageOf(report);
         pageWidth_ = page.width;
         pageHeight_ = page.height;
@@ -258,7 +258,7 @@ private:
             x += element.justify == Justify::Center ? slack / 2 : slack;
         }
         const double baseline = element.top + plan.metrics.ascent + lineIndex * plan.metrics.lineSpacing();
-        instance.items.emplace_back(PageText{x, baseline, plan.font, std::move(text)});
+        instance.items.emplace_back(PageText{x, baseline, plan.font, text.toStdString()});
     }
 
     // Returns how much taller the memo makes its band.

@@ -44,14 +44,14 @@ std::unique_ptr<GenerationStatus> StandardReportWindows::openStatus(const System
     return std::make_unique<StatusWindow>(settings, parent);
 }
 
-void StandardReportWindows::showPreview(std::shared_ptr<const PageStore> pages,
-                                        const SystemSettings& settings, QWidget* parent) {
+void StandardReportWindows::showPreview(std::shared_ptr<const PageStore> pages, SystemSettings& settings,
+                                        QWidget* parent) {
     if (settings.systemOptions.testFlag(SystemOption::PreviewModal)) {
-        TRavePreviewForm preview(std::move(pages), settings, parent);
+        TRavePreviewForm preview(std::move(pages), settings, parent, services_);
         preview.exec();
         return;
     }
-    auto* preview = new TRavePreviewForm(std::move(pages), settings, parent);
+    auto* preview = new TRavePreviewForm(std::move(pages), settings, parent, services_);
     preview->setAttribute(Qt::WA_DeleteOnClose);
     preview->show();
 }

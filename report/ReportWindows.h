@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PageStore.h"
+#include "PreviewForm.h"
 #include "SystemSettings.h"
 
 #include <QString>
@@ -26,17 +27,23 @@ public:
     virtual ~ReportWindows() = default;
     // The status window, open until the returned object is destroyed.
     virtual std::unique_ptr<GenerationStatus> openStatus(const SystemSettings& settings, QWidget* parent) = 0;
-    // The preview of the pages; returns when a modal preview is closed.
-    virtual void showPreview(std::shared_ptr<const PageStore> pages, const SystemSettings& settings,
+    // The preview of the pages; returns when a modal preview is closed. Printing from the preview
+    // writes the chosen copies, collate and duplex back into settings.
+    virtual void showPreview(std::shared_ptr<const PageStore> pages, SystemSettings& settings,
                              QWidget* parent) = 0;
 };
 
-// The status window TRPStatusForm and the preview window TRavePreviewForm.
+// The status window TRPStatusForm and the preview window TRavePreviewForm, the preview with the
+// given prompts and printers (the standard ones by default).
 class StandardReportWindows final : public ReportWindows {
 public:
+    explicit StandardReportWindows(PreviewServices services = {}) : services_(services) {}
+
     std::unique_ptr<GenerationStatus> openStatus(const SystemSettings& settings, QWidget* parent) override;
-    void showPreview(std::shared_ptr<const PageStore> pages, const SystemSettings& settings,
-                     QWidget* parent) override;
+    void showPreview(std::shared_ptr<const PageStore> pages, SystemSettings& settings, QWidget* parent) override;
+
+private:
+    PreviewServices services_;
 };
 
 } // namespace kodexa::report

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -92,6 +93,27 @@ private slots:
         QVERIFY(window->PageControl1->tabBar()->hasFocus());
         QVERIFY(!DlgStatus->isVisible());
         QVERIFY(window->ProgressBar1->isHidden());
+    }
+
+    void theGridHasClassicRowsAndMarksTheCurrentRow() {
+        QHeaderView* indicator = window->DBGrid1->verticalHeader();
+        QCOMPARE(indicator->sectionSize(0), 17);
+        QCOMPARE(window->DBGrid1->horizontalHeader()->height(), 17);
+
+        window->DBGrid1->selectRow(3);
+        const QImage picture = indicator->viewport()->grab().toImage();
+        const auto darkPixelsInRow = [&](int row) {
+            int dark = 0;
+            const int top = indicator->sectionViewportPosition(row);
+            for (int y = top; y < top + indicator->sectionSize(row); ++y) {
+                for (int x = 0; x < picture.width(); ++x)
+                    dark += qGray(picture.pixel(x, y)) < 64 ? 1 : 0;
+            }
+            return dark;
+        };
+        QVERIFY(darkPixelsInRow(3) >= 10); // the arrow
+        QCOMPARE(darkPixelsInRow(0), 0);
+        QCOMPARE(darkPixelsInRow(4), 0);
     }
 
     void enterInTheCodeInputSearches() {
@@ -201,6 +223,33 @@ private slots:
         QVERIFY(selected.front()->text(0).startsWith(code + QStringLiteral(": ")));
         QCOMPARE(window->focusWidget(), window->TreeView1);
         QVERIFY(!window->QueryCPVTree.active());
+    }
+
+    void theTreeDrawsLinesAndButtons() {
+        window->PageControl1->setCurrentWidget(window->TabSheet2);
+        QTest::qWait(0);
+        QTreeWidgetItem* root = window->TreeView1->topLevelItem(0);
+        QVERIFY(root != nullptr && root->isExpanded());
+        QTreeWidgetItem* division = root->child(0); // collapsed, with children and a sibling below
+        QVERIFY(division->childCount() > 0 && !division->isExpanded());
+        const QRect row = window->TreeView1->visualItemRect(division);
+        QCOMPARE(row.height(), 16);
+
+        // The indentation step left of the node holds the dotted lines and the plus box.
+        const QImage picture = window->TreeView1->viewport()->grab().toImage();
+        const QRect branch(row.left() - window->TreeView1->indentation(), row.top(),
+                           window->TreeView1->indentation(), row.height());
+        int linePixels = 0;
+        int signPixels = 0;
+        for (int y = branch.top(); y <= branch.bottom(); ++y) {
+            for (int x = branch.left(); x <= branch.right(); ++x) {
+                const QRgb pixel = picture.pixel(x, y);
+                linePixels += pixel == qRgb(128, 128, 128) ? 1 : 0;
+                signPixels += qGray(pixel) < 64 ? 1 : 0;
+            }
+        }
+        QVERIFY2(linePixels >= 20, qPrintable(QString::number(linePixels)));
+        QCOMPARE(signPixels, 9); // a plus of two 5-pixel strokes
     }
 
     void aDoubleClickOnAnEmptyViewDoesNothing() {

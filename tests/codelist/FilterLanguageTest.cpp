@@ -236,9 +236,10 @@ TEST(FilterEvaluation, ComparisonsFollowTheCollation) {
 // Codes compare with a constant of digits by their bytes; that shortcut must agree with the
 // collation for every length on either side, and texts of other characters take the keys.
 TEST(FilterEvaluation, DigitShortcutAgreesWithTheCollation) {
-    const std::vector<std::string> texts = {
-        "",  "0", "03",       "030",       "0300", "03000000", "03000001", "039999999", "0399999999",
-        "1", "3", "99999999", "999999999", "0-3",  " 03",      "03a",      "0300000a",  "030000000a"};
+    const std::vector<std::string> texts = {"",           "0",        "03",      "030",       "0300",
+                                            "03000000",   "03000001", "0300000", "030000000", "039999999",
+                                            "0399999999", "1",        "3",       "99999999",  "999999999",
+                                            "0-3",        " 03",      "03a",     "0300000a",  "030000000a"};
     std::vector<std::pair<std::string, std::optional<std::string>>> content;
     for (const std::string& code : texts)
         content.emplace_back(code, "x");

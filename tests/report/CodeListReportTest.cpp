@@ -24,8 +24,8 @@ constexpr double Tolerance = 0.005; // mm
 constexpr double RegionLeft = 3.90;
 constexpr double RegionBottom = 292.20;
 
-const FontSpec TitleFont{QStringLiteral("Arial"), 16, true};
-const FontSpec ListFont{QStringLiteral("Arial"), 10};
+const FontSpec TitleFont{"Arial", 16, true};
+const FontSpec ListFont{"Arial", 10};
 
 struct PrintedRow {
     std::size_t page = 0;
@@ -61,7 +61,7 @@ protected:
             for (std::size_t i = 4; i < items.size(); ++i) {
                 const PageText& text = std::get<PageText>(items[i]);
                 if (std::abs(mm(text.x) - (RegionLeft + 2.10)) < Tolerance)
-                    rows.push_back({index, text.text, text.baseline, {}});
+                    rows.push_back({index, QString::fromStdString(text.text), text.baseline, {}});
                 else
                     rows.back().lines.push_back(&text);
             }
@@ -111,7 +111,7 @@ TEST_F(CodeListReportTest, EveryPageBeginsWithTheTitleAndTheHeadsAtTheirPlaces) 
         const auto& rule = std::get<PageLine>(page.items[3]);
         EXPECT_EQ(title.text, "Liste der CPV Codes");
         EXPECT_NEAR(mm(title.baseline - titleAscent), 7.90, Tolerance);
-        const double titleMiddle = title.x + measurer.width(TitleFont, title.text) / 2;
+        const double titleMiddle = title.x + measurer.width(TitleFont, QString::fromStdString(title.text)) / 2;
         EXPECT_NEAR(mm(titleMiddle), RegionLeft + 100.70, Tolerance); // centred on the list
         EXPECT_EQ(codeHead.text, "CPV Code");
         EXPECT_NEAR(mm(codeHead.x), RegionLeft + 2.40, Tolerance);
@@ -143,7 +143,7 @@ TEST_F(CodeListReportTest, PrintsEveryCodeOnceInTableOrderWithRowsOf508Millimetr
         // Lines one spacing apart, all inside the region of the row's page.
         for (std::size_t line = 0; line < row.lines.size(); ++line) {
             EXPECT_NEAR(mm(row.lines[line]->baseline - row.codeBaseline), mm(line * lineSpacing), Tolerance);
-            EXPECT_LE(mm(measurer.width(ListFont, row.lines[line]->text)), 173.90 + Tolerance);
+            EXPECT_LE(mm(measurer.width(ListFont, QString::fromStdString(row.lines[line]->text))), 173.90 + Tolerance);
         }
         EXPECT_LE(mm(row.lines.back()->baseline + descent), RegionBottom);
         if (i + 1 < rows.size() && rows[i + 1].page == row.page) {
@@ -179,7 +179,7 @@ TEST_F(CodeListReportTest, APageOfSingleLineRowsHolds51AndAWrappedDescriptionLos
             continue;
         QStringList lines;
         for (const PageText* line : row.lines)
-            lines.append(line->text);
+            lines.append(QString::fromStdString(line->text));
         testsupport::applyTestFilter(table, "PREFIX " + row.code.toStdString());
         EXPECT_EQ(lines.join(u' '), QString::fromLatin1(table.fieldAsString("CPV_DESC")));
     }

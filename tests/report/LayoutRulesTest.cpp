@@ -152,7 +152,7 @@ std::vector<QString> idsOn(const Page& page) {
     std::vector<QString> ids;
     for (const PageText* text : textsOf(page)) {
         if (text->x == 0.5)
-            ids.push_back(text->text);
+            ids.push_back(QString::fromStdString(text->text));
     }
     return ids;
 }

@@ -6,6 +6,7 @@
 #include "ReportWindows.h"
 #include "StatusForm.h"
 #include "TestTable.h"
+#include "WindowDriver.h"
 
 #include <QAction>
 #include <QApplication>
@@ -14,23 +15,15 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QTimer>
 #include <QtTest>
 
-#include <functional>
 
 using namespace kodexa;
 using namespace kodexa::report;
+using testsupport::visibleWindow;
+using testsupport::WindowDriver;
 
 namespace {
-
-template <typename Window> Window* visibleWindow() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* window = qobject_cast<Window*>(widget); window && window->isVisible())
-            return window;
-    }
-    return nullptr;
-}
 
 QString statusBarText(const TRavePreviewForm& preview) {
     return preview.findChild<QLabel*>(QStringLiteral("StatusText"))->text();
@@ -44,18 +37,6 @@ void trigger(TRavePreviewForm& preview, const char* action) {
     preview.findChild<QAction*>(QString::fromLatin1(action))->trigger();
 }
 
-// Calls step whenever events are processed while the run goes on.
-class WindowDriver {
-public:
-    explicit WindowDriver(std::function<void()> step) {
-        QObject::connect(&timer_, &QTimer::timeout, std::move(step));
-        timer_.start(0);
-    }
-
-private:
-    QTimer timer_;
-};
-
 // Windows that record what a run asks of them, cancelling at a chosen page.
 class RecordingWindows final : public ReportWindows {
 public:
@@ -63,7 +44,7 @@ public:
         statusCaption = settings.titleStatus;
         return std::make_unique<Status>(*this);
     }
-    void showPreview(std::shared_ptr<const PageStore> pages, const SystemSettings&, QWidget*) override {
+    void showPreview(std::shared_ptr<const PageStore> pages, SystemSettings&, QWidget*) override {
         previewed = std::move(pages);
     }
 
@@ -276,7 +257,7 @@ void ReportRunTest::theRunGeneratesUnderTheSettingsOfTheMainWindow() {
     QCOMPARE(components->RvSystem1.renderObject(), &components->RvRenderPreview1);
     QCOMPARE(windows.statusCaption, QStringLiteral("Report Status"));
     QVERIFY(windows.previewed);
-    QCOMPARE(windows.previewed->title(), QStringLiteral("Ausdruck CPV-Liste"));
+    QCOMPARE(windows.previewed->title(), std::string("Ausdruck CPV-Liste"));
     QCOMPARE(static_cast<qsizetype>(windows.previewed->pageCount()), windows.statusLines.size());
     QCOMPARE(windows.statusLines.front(), QStringLiteral("Drucke Seite 1"));
     QCOMPARE(windows.statusLines.back(), QStringLiteral("Drucke Seite %1").arg(windows.statusLines.size()));

@@ -1,0 +1,101 @@
+// Program start: creating the main window (both tables loaded and open, the status window, the
+// splash created, shown and painted, with its five-second wait on a clock that does not sleep),
+// and then showing and painting the window. Offscreen unless QT_QPA_PLATFORM says otherwise.
+// Run with e.g.
+//   startup_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
+#include "DlgSearch.h"
+#include "SystemClock.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+namespace {
+
+using namespace kodexa;
+
+// Every sleep advances the tick count at once, so the splash's wait costs no time.
+class InstantClock final : public SystemClock {
+public:
+    std::uint32_t tickCount() override { return ticks_; }
+    void sleep(std::uint32_t milliseconds) override { ticks_ += milliseconds; }
+
+private:
+    std::uint32_t ticks_ = 0;
+};
+
+// Destroys a window outside the timed part of an iteration.
+void destroyUntimed(benchmark::State& state, std::unique_ptr<TDlgSearchCPV>& window) {
+    state.PauseTiming();
+    window.reset();
+    QApplication::processEvents(); // deferred deletes of the windows it created
+    state.ResumeTiming();
+}
+
+void BM_CreateMainWindow(benchmark::State& state) {
+    InstantClock clock;
+    for (auto _ : state) {
+        auto window = std::make_unique<TDlgSearchCPV>(&clock);
+        benchmark::DoNotOptimize(window.get());
+        destroyUntimed(state, window);
+    }
+}
+BENCHMARK(BM_CreateMainWindow)->Unit(benchmark::kMillisecond);
+
+// Up to the first picture of the window: creating it, showing it and painting it once.
+void BM_CreateAndShowMainWindow(benchmark::State& state) {
+    InstantClock clock;
+    for (auto _ : state) {
+        auto window = std::make_unique<TDlgSearchCPV>(&clock);
+        window->show();
+        window->repaint();
+        QApplication::processEvents();
+        destroyUntimed(state, window);
+    }
+}
+BENCHMARK(BM_CreateAndShowMainWindow)->Unit(benchmark::kMillisecond);
+
+// The first window of a process also pays for what is done once: fonts, style, collator.
+double firstWindowMilliseconds() {
+    InstantClock clock;
+    const auto start = std::chrono::steady_clock::now();
+    auto window = std::make_unique<TDlgSearchCPV>(&clock);
+    window->show();
+    window->repaint();
+    QApplication::processEvents();
+    const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() - start;
+    window.reset();
+    QApplication::processEvents();
+    return elapsed.count();
+}
+
+// The offscreen platform warns on every window shown that it cannot pass size hints on; the
+// warning says nothing about start-up and would bury the results.
+QtMessageHandler defaultMessageHandler = nullptr;
+
+void dropSizeHintWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg && message.contains(QLatin1String("propagateSizeHints")))
+        return;
+    defaultMessageHandler(type, context, message);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    defaultMessageHandler = qInstallMessageHandler(dropSizeHintWarnings);
+    QApplication::setApplicationName(QStringLiteral("Kodexa"));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::AddCustomContext("first_window_ms", std::to_string(firstWindowMilliseconds()));
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,107 @@
+#include "PageFiles.h"
+
+#include "PageFile.h"
+#include "PdfOutput.h"
+#include "ReportLayout.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace kodexa::report {
+
+namespace {
+
+// "Cannot open "name". Reason", with the reason's first letter raised.
+std::string failure(const char* action, const QString& fileName, std::string reason) {
+    if (!reason.empty() && reason.front() >= 'a' && reason.front() <= 'z')
+        reason.front() = static_cast<char>(reason.front() - 'a' + 'A');
+    return std::string(action) + " \"" + QDir::toNativeSeparators(fileName).toStdString() + "\". " + reason;
+}
+
+[[noreturn]] void cannotOpen(const QString& fileName, const std::string& reason) {
+    throw ReportError(failure("Cannot open", fileName, reason));
+}
+
+[[noreturn]] void cannotSave(const QString& fileName, const std::string& reason) {
+    throw ReportError(failure("Cannot save", fileName, reason));
+}
+
+} // namespace
+
+const FileFormat& pageFileFormat() {
+    static const FileFormat format{QStringLiteral("Rave Snapshot Files (*.ndr)|*.ndr"), QStringLiteral("ndr"),
+                                   &savePageFile};
+    return format;
+}
+
+QString openFileFilter() {
+    return pageFileFormat().filter + QStringLiteral("|All Files|*.*");
+}
+
+const std::vector<FileFormat>& fileRenderers() {
+    static const std::vector<FileFormat> renderers{
+        {QStringLiteral("PDF Files (*.pdf)|*.pdf"), QStringLiteral("pdf"), &writePdf},
+    };
+    return renderers;
+}
+
+std::vector<const FileFormat*> saveFormats() {
+    std::vector<const FileFormat*> formats{&pageFileFormat()};
+    for (const FileFormat& renderer : fileRenderers())
+        formats.push_back(&renderer);
+    return formats;
+}
+
+void savePageFile(const PageStore& pages, const QString& fileName) {
+    std::string bytes;
+    try {
+        bytes = writePageFile(pages);
+    } catch (const PageFileError& error) {
+        cannotSave(fileName, error.what());
+    }
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
+                                                   static_cast<qint64>(bytes.size()) ||
+        !file.commit())
+        cannotSave(fileName, file.errorString().toStdString());
+}
+
+PageStore openPageFile(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        cannotOpen(fileName, file.errorString().toStdString());
+    if (file.size() > MaxPageFileBytes)
+        cannotOpen(fileName, "the file is too large for a page file");
+    // Read one byte beyond the limit, so that a file that grows meanwhile or misstates its size is
+    // still caught.
+    const QByteArray bytes = file.read(MaxPageFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        cannotOpen(fileName, file.errorString().toStdString());
+    if (bytes.size() > MaxPageFileBytes)
+        cannotOpen(fileName, "the file is too large for a page file");
+    try {
+        return readPageFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    } catch (const PageFileError& error) {
+        cannotOpen(fileName, error.what());
+    }
+}
+
+QStringList toNameFilters(const QString& filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString& description = parts[i];
+        QString patterns = parts[i + 1];
+        patterns.replace(u';', u' ');
+        if (patterns == u"*.*")
+            patterns = QStringLiteral("*");
+        if (description.contains(u'(' + patterns + u')'))
+            filters.append(description);
+        else
+            filters.append(description + QStringLiteral(" (") + patterns + u')');
+    }
+    return filters;
+}
+
+} // namespace kodexa::report

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Stops the private CUPS server that start-cups.sh started in SCRATCH_DIR, by its PID.
+#
+#   stop-cups.sh SCRATCH_DIR
+set -euo pipefail
+scratch=${1:?usage: stop-cups.sh SCRATCH_DIR}
+pidfile=$scratch/run/cupsd.pid
+[ -f "$pidfile" ] || exit 0
+pid=$(cat "$pidfile")
+if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid"
+    for _ in $(seq 50); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && kill -9 "$pid"
+fi
+rm -f "$pidfile"

@@ -1,0 +1,160 @@
+// kodexa_screenshots OUT_DIR: drives the real main window through start-up, a search, the status
+// window, the about box and the tree page, and saves a PNG of the screen after each step, so the
+// windows can be looked at without a person at the keyboard. Run it on an X server (tools/screenshot.sh
+// starts one with xvfb-run); the splash's five-second wait runs on a clock that does not sleep.
+#include "DBGrid.h"
+#include "DataSource.h"
+#include "DlgAbout.h"
+#include "DlgSearch.h"
+#include "DlgStatus.h"
+#include "SystemClock.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+using namespace kodexa;
+
+namespace {
+
+// Every sleep advances the tick count at once; a hook sees the program during the wait.
+class InstantClock final : public SystemClock {
+public:
+    std::uint32_t tickCount() override { return ticks_; }
+    void sleep(std::uint32_t milliseconds) override {
+        if (onFirstSleep) {
+            onFirstSleep();
+            onFirstSleep = nullptr;
+        }
+        ticks_ += milliseconds;
+    }
+    std::function<void()> onFirstSleep;
+
+private:
+    std::uint32_t ticks_ = 0;
+};
+
+// Lets the window system map, expose and paint what was just shown. Real time, but short.
+void settle(int milliseconds = 300) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < milliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+class Shooter {
+public:
+    explicit Shooter(QDir out) : out_(std::move(out)) {}
+
+    // The whole screen, or the part of it that `area` covers.
+    void save(const QString& name, QRect area = {}) {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        QPixmap shot = screen->grabWindow(0);
+        if (!area.isNull())
+            shot = shot.copy(area.intersected(screen->geometry()));
+        const QString path = out_.filePath(name + QStringLiteral(".png"));
+        if (!shot.save(path)) {
+            std::fprintf(stderr, "kodexa_screenshots: cannot write %s\n", qPrintable(path));
+            failed_ = true;
+            return;
+        }
+        std::printf("%s\n", qPrintable(path));
+    }
+
+    bool failed() const { return failed_; }
+
+private:
+    QDir out_;
+    bool failed_ = false;
+};
+
+// The window with a little of the screen around it.
+QRect around(const QWidget& window) {
+    return window.frameGeometry().adjusted(-8, -8, 8, 8);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kodexa"));
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: kodexa_screenshots OUT_DIR\n");
+        return 2;
+    }
+    QDir out(QString::fromLocal8Bit(argv[1]));
+    if (!out.mkpath(QStringLiteral("."))) {
+        std::fprintf(stderr, "kodexa_screenshots: cannot create %s\n", argv[1]);
+        return 1;
+    }
+    Shooter shooter(out);
+
+    InstantClock clock;
+    clock.onFirstSleep = [&shooter] { shooter.save(QStringLiteral("01-splash")); };
+    auto window = std::make_unique<TDlgSearchCPV>(&clock);
+    DlgSearchCPV = window.get();
+    window->show();
+    settle();
+    shooter.save(QStringLiteral("02-main-start"));
+    shooter.save(QStringLiteral("02-main-start-window"), around(*window));
+
+    // The status window as a search shows it, then the grid after the search.
+    ShowStatus(DlgStatus, QStringLiteral("Suche passende CPV-Codes ..."));
+    shooter.save(QStringLiteral("03-status-search"));
+    DlgStatus->hide();
+    window->Edit1->setText(QStringLiteral("03"));
+    window->BitBtn1->click();
+    settle();
+    shooter.save(QStringLiteral("04-main-search-03"), around(*window));
+
+    // A sort after the search: the status window keeps its place, its width follows the text.
+    ShowStatus(DlgStatus, QStringLiteral("Datensätze werden sortiert ..."));
+    shooter.save(QStringLiteral("05-status-sort"));
+    DlgStatus->hide();
+    window->RadioButton2->click();
+    settle();
+    shooter.save(QStringLiteral("06-main-sorted-by-description"), around(*window));
+
+    // The about box from the menu, closed with its OK button once it has been taken.
+    QTimer::singleShot(0, [&shooter] {
+        settle();
+        if (DlgAbout == nullptr) {
+            std::fprintf(stderr, "kodexa_screenshots: the about box did not open\n");
+            return;
+        }
+        shooter.save(QStringLiteral("07-about"), around(*DlgAbout));
+        DlgAbout->BitBtn1->click();
+    });
+    window->MenuAboutClick();
+    settle();
+
+    // The tree page, opened by a double-click on the third of the codes beginning with 3451.
+    window->RadioButton1->click();
+    window->Edit1->setText(QStringLiteral("3451"));
+    window->BitBtn1->click();
+    window->DBGrid1->selectRow(2);
+    window->DBGrid1DblClick();
+    settle();
+    shooter.save(QStringLiteral("08-tree-after-double-click"), around(*window));
+
+    // Wider than designed: the grid and tree take the room, "D&rucken" follows the right edge.
+    window->PageControl1->setCurrentWidget(window->TabSheet1);
+    window->move(40, 40);
+    window->resize(1000, 760);
+    settle();
+    shooter.save(QStringLiteral("09-main-resized"), around(*window));
+
+    DlgSearchCPV = nullptr;
+    window.reset();
+    return shooter.failed() ? 1 : 0;
+}
