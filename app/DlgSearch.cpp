@@ -210,6 +210,9 @@ QWidget* TDlgSearchCPV::createTreePage() {
     TreeView1 = new QTreeWidget;
     tree::configureCodeTreeView(TreeView1);
     TreeView1->setStyle(new ClassicTreeStyle(TreeView1));
+    // A long description is shown whole, with a horizontal scroll bar, rather than cut short.
+    TreeView1->header()->setStretchLastSection(false);
+    TreeView1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     ProgressBar1 = new QProgressBar;
     ProgressBar1->setFixedHeight(ProgressBarHeight);
     ProgressBar1->setTextVisible(false);

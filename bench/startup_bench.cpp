@@ -7,6 +7,7 @@
 #include "SystemClock.h"
 
 #include <QApplication>
+#include <QTabWidget>
 
 #include <benchmark/benchmark.h>
 
@@ -58,6 +59,23 @@ void BM_CreateAndShowMainWindow(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_CreateAndShowMainWindow)->Unit(benchmark::kMillisecond);
+
+// The first showing of the tree page, which builds the tree, lays it out and paints it.
+void BM_FirstTreePage(benchmark::State& state) {
+    InstantClock clock;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto window = std::make_unique<TDlgSearchCPV>(&clock);
+        window->show();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        window->PageControl1->setCurrentWidget(window->TabSheet2);
+        window->repaint();
+        QApplication::processEvents();
+        destroyUntimed(state, window);
+    }
+}
+BENCHMARK(BM_FirstTreePage)->Unit(benchmark::kMillisecond);
 
 // The first window of a process also pays for what is done once: fonts, style, collator.
 double firstWindowMilliseconds() {

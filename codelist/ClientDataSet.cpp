@@ -208,15 +208,24 @@ const std::vector<std::uint32_t>& TClientDataSet::orderFor(const std::vector<std
     std::iota(order.begin(), order.end(), 0U);
     const bool byBytes = std::all_of(fields.begin(), fields.end(),
                                      [this](std::size_t field) { return fieldOrdersLikeBytes(field); });
-    const auto compareField = [this, byBytes](std::size_t field, std::uint32_t left, std::uint32_t right) {
-        if (byBytes)
-            return rows_.value(left, field).value_or(std::string_view())
+    // The keys of every field are looked up once, not per comparison.
+    std::vector<const std::vector<std::string>*> keys;
+    if (!byBytes) {
+        for (std::size_t field : fields)
+            keys.push_back(&sortKeysOf(field));
+    }
+    const auto compareField = [&](std::size_t index, std::uint32_t left, std::uint32_t right) {
+        if (byBytes) {
+            const std::size_t field = fields[index];
+            return rows_.value(left, field)
+                .value_or(std::string_view())
                 .compare(rows_.value(right, field).value_or(std::string_view()));
-        return sortKeysOf(field)[left].compare(sortKeysOf(field)[right]);
+        }
+        return (*keys[index])[left].compare((*keys[index])[right]);
     };
     const auto less = [&](std::uint32_t left, std::uint32_t right) {
-        for (std::size_t field : fields) {
-            const int order = compareField(field, left, right);
+        for (std::size_t index = 0; index < fields.size(); ++index) {
+            const int order = compareField(index, left, right);
             if (order != 0)
                 return order < 0;
         }

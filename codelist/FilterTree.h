@@ -17,7 +17,9 @@ namespace kodexa::filter {
 // whose condition is true pass.
 enum class Truth : std::uint8_t { False, True, Unknown };
 
-inline Truth truthOf(bool value) { return value ? Truth::True : Truth::False; }
+inline Truth truthOf(bool value) {
+    return value ? Truth::True : Truth::False;
+}
 
 class Condition {
 public:

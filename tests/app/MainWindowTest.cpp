@@ -2,8 +2,8 @@
 #include "DBGrid.h"
 #include "DataSource.h"
 #include "DlgSearch.h"
-#include "SystemClock.h"
 #include "DlgStatus.h"
+#include "SystemClock.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -12,14 +12,15 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QStatusBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QTreeWidget>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <functional>
 #include <memory>
@@ -225,7 +226,7 @@ private slots:
         QVERIFY(!window->QueryCPVTree.active());
     }
 
-    void theTreeDrawsLinesAndButtons() {
+    void theTreeHasClassicLinesAndScrollsLongTexts() {
         window->PageControl1->setCurrentWidget(window->TabSheet2);
         QTest::qWait(0);
         QTreeWidgetItem* root = window->TreeView1->topLevelItem(0);
@@ -250,6 +251,13 @@ private slots:
         }
         QVERIFY2(linePixels >= 20, qPrintable(QString::number(linePixels)));
         QCOMPARE(signPixels, 9); // a plus of two 5-pixel strokes
+
+        // The first division's text reaches past the page's right edge: it scrolls instead of being cut.
+        const int textRight =
+            row.left() + window->TreeView1->fontMetrics().horizontalAdvance(division->text(0));
+        QVERIFY(textRight > window->TreeView1->viewport()->width());
+        QVERIFY(window->TreeView1->horizontalScrollBar()->maximum() > 0);
+        QVERIFY(window->TreeView1->header()->sectionSize(0) >= textRight);
     }
 
     void aDoubleClickOnAnEmptyViewDoesNothing() {
