@@ -43,6 +43,7 @@ void TClientDataSet::setCarriedBlock(std::span<const std::byte> block) { carried
 void TClientDataSet::setCollator(std::shared_ptr<const Collator> collator) {
     collator_ = collator ? std::move(collator) : std::make_shared<BinaryCollator>();
     sortKeys_.assign(schema_.columns.size(), {});
+    bytesOrdered_.clear();
     orders_.clear();
     if (!open_)
         return;
@@ -112,6 +113,7 @@ void TClientDataSet::releaseWorkingTable() {
     passes_.clear();
     sortKeys_.clear();
     upperTexts_.clear();
+    bytesOrdered_.clear();
     view_.clear();
     cursor_ = 0;
     bof_ = true;
@@ -133,9 +135,47 @@ void TClientDataSet::compileFilter() {
     }
     const std::size_t count = rows_.rowCount();
     passes_.assign(count, false);
-    for (std::size_t row = 0; row < count; ++row)
-        passes_[row] = predicate->matches(*this, row);
+    const std::vector<std::uint32_t> candidates = candidateRows(predicate->bounds());
+    if (candidates.size() == count) {
+        for (std::size_t row = 0; row < count; ++row)
+            passes_[row] = predicate->matches(*this, row);
+    } else {
+        for (std::uint32_t row : candidates)
+            passes_[row] = predicate->matches(*this, row);
+    }
     predicate_ = std::move(predicate);
+}
+
+std::vector<std::uint32_t> TClientDataSet::candidateRows(const std::vector<FieldBound>& bounds) {
+    if (bounds.empty())
+        return orderFor({});
+    // Every passing row lies between the bounds on one field: only the rows of that stretch of the
+    // order by the field need testing, as an index would serve the range.
+    const std::size_t field = bounds.front().field;
+    const std::vector<std::uint32_t>& order = orderFor({field});
+    const bool fieldByBytes = fieldOrdersLikeBytes(field);
+    auto begin = order.begin();
+    auto end = order.end();
+    for (const FieldBound& bound : bounds) {
+        if (bound.field != field)
+            continue;
+        const bool byBytes = fieldByBytes && collator_->ordersLikeBytes(bound.text);
+        const auto orderAgainst = [&](std::uint32_t row) {
+            if (byBytes)
+                return rows_.value(row, field).value_or(std::string_view()).compare(bound.text);
+            return sortKeysOf(field)[row].compare(bound.key);
+        };
+        // Rows before the stretch compare below a lower bound; rows after it above an upper one.
+        const auto before = [&](std::uint32_t row) {
+            const int order = orderAgainst(row);
+            return bound.inclusive ? order < 0 : order <= 0;
+        };
+        if (bound.lower)
+            begin = std::partition_point(begin, end, before);
+        else
+            end = std::partition_point(begin, end, before);
+    }
+    return {begin, end};
 }
 
 void TClientDataSet::setFilter(std::string_view text) {
@@ -191,12 +231,17 @@ std::vector<std::size_t> TClientDataSet::parseIndexFields(std::string_view names
 }
 
 bool TClientDataSet::fieldOrdersLikeBytes(std::size_t field) const {
-    for (std::size_t row = 0; row < rows_.rowCount(); ++row) {
-        const FieldValue value = rows_.value(row, field);
-        if (value && !collator_->ordersLikeBytes(*value))
-            return false;
+    if (bytesOrdered_.size() != rows_.columnCount())
+        bytesOrdered_.assign(rows_.columnCount(), Unknown);
+    if (bytesOrdered_[field] == Unknown) {
+        bool likeBytes = true;
+        for (std::size_t row = 0; row < rows_.rowCount() && likeBytes; ++row) {
+            const FieldValue value = rows_.value(row, field);
+            likeBytes = !value || collator_->ordersLikeBytes(*value);
+        }
+        bytesOrdered_[field] = likeBytes ? Yes : No;
     }
-    return true;
+    return bytesOrdered_[field] == Yes;
 }
 
 const std::vector<std::uint32_t>& TClientDataSet::orderFor(const std::vector<std::size_t>& fields) {

@@ -133,6 +133,7 @@ private:
     void openFromPacket();
     void releaseWorkingTable();
     bool fieldOrdersLikeBytes(std::size_t field) const;
+    std::vector<std::uint32_t> candidateRows(const std::vector<FieldBound>& bounds);
     std::vector<std::size_t> parseIndexFields(std::string_view names) const;
     const std::vector<std::uint32_t>& orderFor(const std::vector<std::size_t>& fields);
     void compileFilter();
@@ -163,6 +164,8 @@ private:
     std::vector<bool> passes_; // per stored row, valid while predicate_ is set
     mutable std::vector<std::vector<std::string>> sortKeys_;   // per field, built on first need
     mutable std::vector<std::vector<std::string>> upperTexts_; // per field, built on first need
+    enum ByteOrder : signed char { Unknown, Yes, No };
+    mutable std::vector<ByteOrder> bytesOrdered_; // per field: do its values order like bytes?
     std::vector<std::uint32_t> view_;
     std::size_t cursor_ = 0;
     bool bof_ = true;

@@ -12,6 +12,11 @@ public:
     bool matches(const RowAccess& rows, std::size_t row) const override {
         return condition_->test(rows, row) == filter::Truth::True;
     }
+    std::vector<FieldBound> bounds() const override {
+        std::vector<FieldBound> bounds;
+        condition_->addBounds(bounds);
+        return bounds;
+    }
 
 private:
     filter::ConditionPtr condition_;

@@ -202,14 +202,37 @@ private:
 };
 
 // One side of a comparison of a field with a constant.
-class FieldBound {
+class ConstantBound {
 public:
-    FieldBound(Comparison comparison, const TextConstant& constant)
+    ConstantBound(Comparison comparison, const TextConstant& constant)
         : value_(constant.value()), key_(constant.key()), word_(leadingWord(constant.value())),
-          digitsInByteOrder_(constant.digitsInByteOrder()) {
+          digitsInByteOrder_(constant.digitsInByteOrder()), comparison_(comparison) {
         for (int order = -1; order <= 1; ++order) {
             if (holds(comparison, order))
                 acceptedOrders_ |= orderBit(order);
+        }
+    }
+
+    // The range this comparison allows, for the table's range scan (= gives two bounds).
+    void addBounds(std::size_t field, std::vector<FieldBound>& bounds) const {
+        const auto add = [&](bool lower, bool inclusive) {
+            bounds.push_back(FieldBound{field, value_, key_, lower, inclusive});
+        };
+        switch (comparison_) {
+        case Comparison::Equal:
+            add(true, true);
+            add(false, true);
+            break;
+        case Comparison::Greater:
+        case Comparison::GreaterEqual:
+            add(true, comparison_ == Comparison::GreaterEqual);
+            break;
+        case Comparison::Less:
+        case Comparison::LessEqual:
+            add(false, comparison_ == Comparison::LessEqual);
+            break;
+        case Comparison::NotEqual:
+            break;
         }
     }
 
@@ -239,14 +262,16 @@ private:
     std::string key_;
     std::uint64_t word_;
     bool digitsInByteOrder_;
+    Comparison comparison_;
     unsigned acceptedOrders_ = 0; // the orderBit()s for which the comparison holds
 };
 
 class FieldComparison final : public Condition {
 public:
-    FieldComparison(std::size_t field, FieldBound bound) : field_(field), bound_(std::move(bound)) {}
+    FieldComparison(std::size_t field, ConstantBound bound) : field_(field), bound_(std::move(bound)) {}
     std::size_t field() const { return field_; }
-    const FieldBound& bound() const { return bound_; }
+    const ConstantBound& bound() const { return bound_; }
+    void addBounds(std::vector<FieldBound>& bounds) const override { bound_.addBounds(field_, bounds); }
 
     Truth test(const RowAccess& rows, std::size_t row) const override {
         const FieldValue value = rows.value(row, field_);
@@ -257,15 +282,19 @@ public:
 
 private:
     std::size_t field_;
-    FieldBound bound_;
+    ConstantBound bound_;
 };
 
 // Two comparisons of the same field, joined by AND: the code search's lower and upper bound.
 // The row's value is read and looked at once for both.
 class FieldRange final : public Condition {
 public:
-    FieldRange(std::size_t field, FieldBound first, FieldBound second)
+    FieldRange(std::size_t field, ConstantBound first, ConstantBound second)
         : field_(field), first_(std::move(first)), second_(std::move(second)) {}
+    void addBounds(std::vector<FieldBound>& bounds) const override {
+        first_.addBounds(field_, bounds);
+        second_.addBounds(field_, bounds);
+    }
 
     Truth test(const RowAccess& rows, std::size_t row) const override {
         const FieldValue value = rows.value(row, field_);
@@ -278,8 +307,8 @@ public:
 
 private:
     std::size_t field_;
-    FieldBound first_;
-    FieldBound second_;
+    ConstantBound first_;
+    ConstantBound second_;
 };
 
 class LikeMatch final : public Condition {
@@ -353,6 +382,13 @@ public:
             return;
         }
         parts_.push_back(std::move(part));
+    }
+
+    void addBounds(std::vector<FieldBound>& bounds) const override {
+        if (deciding_ != Truth::False)
+            return; // a row passes an OR through any one part
+        for (const ConditionPtr& part : parts_)
+            part->addBounds(bounds);
     }
 
     Truth test(const RowAccess& rows, std::size_t row) const override {
@@ -473,10 +509,10 @@ ConditionPtr makeComparison(TextPtr left, Comparison comparison, TextPtr right) 
     const auto* leftField = dynamic_cast<const FieldText*>(left.get());
     const auto* rightField = dynamic_cast<const FieldText*>(right.get());
     if (leftField != nullptr && rightConstant != nullptr)
-        return std::make_unique<FieldComparison>(leftField->field(), FieldBound(comparison, *rightConstant));
+        return std::make_unique<FieldComparison>(leftField->field(), ConstantBound(comparison, *rightConstant));
     if (leftConstant != nullptr && rightField != nullptr)
         return std::make_unique<FieldComparison>(rightField->field(),
-                                                 FieldBound(mirrored(comparison), *leftConstant));
+                                                 ConstantBound(mirrored(comparison), *leftConstant));
     return std::make_unique<KeyComparison>(std::move(left), comparison, std::move(right));
 }
 

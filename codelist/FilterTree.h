@@ -25,6 +25,8 @@ class Condition {
 public:
     virtual ~Condition() = default;
     virtual Truth test(const RowAccess& rows, std::size_t row) const = 0;
+    // Adds the comparisons of a field with a constant that every row passing this condition meets.
+    virtual void addBounds(std::vector<FieldBound>&) const {}
 };
 
 // A text-valued part of an expression: a field, a constant, UPPER(...).

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kodexa {
 
@@ -25,11 +26,23 @@ public:
     virtual const Collator& collator() const = 0;
 };
 
+// A comparison of a field with a constant that every row passing a filter satisfies (one part of
+// its AND chain). The table uses such bounds to test only the rows between them in its order by
+// that field, the way an index serves a range.
+struct FieldBound {
+    std::size_t field = 0;
+    std::string text;       // the constant
+    std::string key;        // its collation key
+    bool lower = true;      // field >= or > the constant; else field <= or < it
+    bool inclusive = true;  // >= or <=
+};
+
 // A compiled filter expression: true for the rows that the view keeps.
 class RowPredicate {
 public:
     virtual ~RowPredicate() = default;
     virtual bool matches(const RowAccess& rows, std::size_t row) const = 0;
+    virtual std::vector<FieldBound> bounds() const { return {}; }
 };
 
 // The reader of a filter language. compile() throws DatabaseError with the reader's message for a
