@@ -7,25 +7,23 @@
 namespace kodexa {
 namespace {
 
-constexpr int ItemHeight = 16;
+constexpr int ItemHeight = 16; // even: see drawDottedVertical
+static_assert(ItemHeight % 2 == 0);
 constexpr int ButtonSize = 9; // the box, border included
 constexpr int SignHalfLength = 2;
 const QColor LineColour(128, 128, 128);
 
-// Dots on every other pixel of a checkerboard fixed to the view, so that the pieces drawn for
-// neighbouring rows join into one dotted line.
+// Dotted lines have a dot on every other pixel from where they start. A row's pieces start at the
+// row's top or its middle, both an even distance apart since rows are 16 pixels high, so the
+// pieces of neighbouring rows join into one line, wherever the view is scrolled.
 void drawDottedHorizontal(QPainter& painter, int y, int fromX, int toX) {
-    for (int x = fromX; x <= toX; ++x) {
-        if ((x + y) % 2 == 0)
-            painter.drawPoint(x, y);
-    }
+    for (int x = fromX; x <= toX; x += 2)
+        painter.drawPoint(x, y);
 }
 
 void drawDottedVertical(QPainter& painter, int x, int fromY, int toY) {
-    for (int y = fromY; y <= toY; ++y) {
-        if ((x + y) % 2 == 0)
-            painter.drawPoint(x, y);
-    }
+    for (int y = fromY; y <= toY; y += 2)
+        painter.drawPoint(x, y);
 }
 
 void drawExpandButton(QPainter& painter, QPoint centre, bool open, const QPalette& palette) {

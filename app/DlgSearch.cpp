@@ -10,8 +10,8 @@
 #include "DlgStatus.h"
 #include "ErrorReport.h"
 #include "Glyphs.h"
-#include "QtText.h"
 #include "ProgressBarIndicator.h"
+#include "QtText.h"
 #include "Search.h"
 #include "SystemClock.h"
 #include "TreeWidgetNodes.h"
@@ -58,7 +58,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Resize && watched == child_->parentWidget()) {
             const QSize size = child_->parentWidget()->size();
-            child_->move(size.width() - rightGap_ - child_->width(), size.height() - bottomGap_ - child_->height());
+            child_->move(size.width() - rightGap_ - child_->width(),
+                         size.height() - bottomGap_ - child_->height());
         }
         return false;
     }
@@ -90,7 +91,9 @@ QPushButton* makeGlyphButton(const QString& caption, const QPixmap& glyph, QWidg
 
 } // namespace
 
-template <typename Handler> void TDlgSearchCPV::handle(Handler handler) { guarded(this, handler); }
+template <typename Handler> void TDlgSearchCPV::handle(Handler handler) {
+    guarded(this, handler);
+}
 
 TDlgSearchCPV::TDlgSearchCPV(SystemClock* clock, QWidget* parent) : QMainWindow(parent), clock_(clock) {
     if (clock_ == nullptr) {
@@ -293,7 +296,9 @@ void TDlgSearchCPV::RadioButton2Click() {
     ClientDataSet1.setIndexFieldNames(codelist::DescriptionField);
 }
 
-void TDlgSearchCPV::BitBtn2Click() { report::runCodeListReport(RaveComponents, this); }
+void TDlgSearchCPV::BitBtn2Click() {
+    report::runCodeListReport(RaveComponents, this);
+}
 
 void TDlgSearchCPV::TabSheet2Show() {
     if (treeNodes_->count() == 0)
@@ -317,8 +322,12 @@ void TDlgSearchCPV::DBGrid1DblClick() {
     });
 }
 
-void TDlgSearchCPV::Beenden1Click() { QCoreApplication::quit(); }
+void TDlgSearchCPV::Beenden1Click() {
+    QCoreApplication::quit();
+}
 
-void TDlgSearchCPV::MenuAboutClick() { ShowAboutModal(this); }
+void TDlgSearchCPV::MenuAboutClick() {
+    ShowAboutModal(this);
+}
 
 } // namespace kodexa

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Takes pictures of Kodexa's windows on a virtual X server (1280 x 1024, 24 bit, no window manager,
 # so windows have no frames): the splash, the main window at start, after a search and a sort, the
-# status window, the about box and the tree page after a double-click on a grid row.
+# status window, the about box and the tree page after a double-click on a grid row; then the
+# report's preview (100 %, Fit to Page, Fit to Page Width) and output options, with a private CUPS
+# server (tests/report/cups) as the system's printer.
 #
 #   tools/screenshot.sh [BUILD_DIR [OUT_DIR]]      (defaults: build, BUILD_DIR/screenshots)
 #
@@ -16,7 +18,15 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
 cmake --build "$build" --target kodexa_screenshots -- -j2
+cmake --build "$build" --target report_screenshots -- -j2
 
 mkdir -p "$out"
 rm -f "$out"/*.png
 xvfb-run -a -s "-screen 0 1280x1024x24" "$build/tools/kodexa_screenshots" "$out"
+
+cups=$(mktemp -d /tmp/kodexa-screenshot-cups.XXXXXX)
+tests/report/cups/start-cups.sh "$cups" >/dev/null || true
+CUPS_SERVER=$cups/run/cups.sock xvfb-run -a -s "-screen 0 1280x1024x24" \
+    "$build/tests/report/report_screenshots" "$out"
+tests/report/cups/stop-cups.sh "$cups"
+rm -rf "$cups"

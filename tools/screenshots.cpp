@@ -3,7 +3,6 @@
 // windows can be looked at without a person at the keyboard. Run it on an X server (tools/screenshot.sh
 // starts one with xvfb-run); the splash's five-second wait runs on a clock that does not sleep.
 #include "DBGrid.h"
-#include "DataSource.h"
 #include "DlgAbout.h"
 #include "DlgSearch.h"
 #include "DlgStatus.h"
