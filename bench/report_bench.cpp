@@ -1,9 +1,10 @@
 // The print run's costs: laying out every page of the full list, drawing one page as the preview
-// does at 100 %, and writing the full list as a PDF.
+// does at 100 %, writing the full list as a PDF, and writing and reading it as a page file.
 #include "ClientDataSet.h"
 #include "CodeList.h"
 #include "DataSetConnection.h"
 #include "FontMetricsMeasurer.h"
+#include "PageFile.h"
 #include "PagePainter.h"
 #include "PdfOutput.h"
 #include "RvProject.h"
@@ -71,6 +72,28 @@ void WriteFullPdf(benchmark::State& state) {
         report::writePdf(pages, file);
 }
 BENCHMARK(WriteFullPdf)->Unit(benchmark::kMillisecond);
+
+// Save As and Open of a page file, without the disk.
+void EncodeFullPageFile(benchmark::State& state) {
+    FullList list;
+    const report::PageStore pages = list.generate();
+    for (auto _ : state) {
+        const std::string bytes = report::writePageFile(pages);
+        benchmark::DoNotOptimize(bytes.data());
+        state.counters["bytes"] = static_cast<double>(bytes.size());
+    }
+}
+BENCHMARK(EncodeFullPageFile)->Unit(benchmark::kMillisecond);
+
+void DecodeFullPageFile(benchmark::State& state) {
+    FullList list;
+    const std::string bytes = report::writePageFile(list.generate());
+    for (auto _ : state) {
+        const report::PageStore pages = report::readPageFile(bytes);
+        benchmark::DoNotOptimize(pages.pageCount());
+    }
+}
+BENCHMARK(DecodeFullPageFile)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

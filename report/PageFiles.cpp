@@ -61,8 +61,8 @@ void savePageFile(const PageStore& pages, const QString& fileName) {
         cannotSave(fileName, error.what());
     }
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
-                                                   static_cast<qint64>(bytes.size()) ||
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
         !file.commit())
         cannotSave(fileName, file.errorString().toStdString());
 }

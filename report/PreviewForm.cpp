@@ -29,7 +29,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace kodexa::report {
 
@@ -62,8 +64,9 @@ QLabel* toolBarLabel(const QString& text, QWidget* parent) {
 }
 
 double scrollFraction(const QScrollBar& bar) {
-    return bar.maximum() > bar.minimum() ? double(bar.value() - bar.minimum()) / (bar.maximum() - bar.minimum())
-                                         : 0;
+    return bar.maximum() > bar.minimum()
+               ? double(bar.value() - bar.minimum()) / (bar.maximum() - bar.minimum())
+               : 0;
 }
 
 void setScrollFraction(QScrollBar& bar, double fraction) {
@@ -154,11 +157,15 @@ TRavePreviewForm::TRavePreviewForm(std::shared_ptr<const PageStore> pages, Syste
 
 TRavePreviewForm::~TRavePreviewForm() {
     qApp->removeEventFilter(this);
+    // The dialog's own destructor hides the window, and a field losing the focus then would call
+    // into this part of the object, which is gone by then.
+    disconnect(PageEdit, nullptr, this, nullptr);
+    disconnect(ZoomEdit, nullptr, this, nullptr);
 }
 
 void TRavePreviewForm::createActions() {
-    auto makeAction = [this](const char* objectName, const QString& text, const QString& hint, const QIcon& icon,
-                             const QKeySequence& shortcut) {
+    auto makeAction = [this](const char* objectName, const QString& text, const QString& hint,
+                             const QIcon& icon, const QKeySequence& shortcut) {
         auto* action = new QAction(icon, text, this);
         action->setObjectName(QString::fromLatin1(objectName));
         action->setToolTip(hint);
@@ -167,16 +174,18 @@ void TRavePreviewForm::createActions() {
         return action;
     };
     namespace icons = previewicons;
-    actnFile_Open = makeAction("actnFile_Open", QStringLiteral("&Open"), QStringLiteral("Open another report"),
-                               icons::open(), QKeySequence(Qt::CTRL | Qt::Key_O));
-    actnFile_Save = makeAction("actnFile_Save", QStringLiteral("&Save As"), QStringLiteral("Save report"), icons::save(),
-                               QKeySequence(Qt::CTRL | Qt::Key_S));
+    actnFile_Open =
+        makeAction("actnFile_Open", QStringLiteral("&Open"), QStringLiteral("Open another report"),
+                   icons::open(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    actnFile_Save = makeAction("actnFile_Save", QStringLiteral("&Save As"), QStringLiteral("Save report"),
+                               icons::save(), QKeySequence(Qt::CTRL | Qt::Key_S));
     actnFile_Print = makeAction("actnFile_Print", QStringLiteral("&Print"), QStringLiteral("Print report"),
                                 icons::print(), QKeySequence(Qt::CTRL | Qt::Key_P));
-    actnFile_Exit = makeAction("actnFile_Exit", QStringLiteral("E&xit"), QStringLiteral("Exit viewer"), icons::exit(),
-                               QKeySequence());
-    actnPage_First = makeAction("actnPage_First", QStringLiteral("&First"), QStringLiteral("Move to first page"),
-                                icons::first(), QKeySequence(Qt::CTRL | Qt::Key_Home));
+    actnFile_Exit = makeAction("actnFile_Exit", QStringLiteral("E&xit"), QStringLiteral("Exit viewer"),
+                               icons::exit(), QKeySequence());
+    actnPage_First =
+        makeAction("actnPage_First", QStringLiteral("&First"), QStringLiteral("Move to first page"),
+                   icons::first(), QKeySequence(Qt::CTRL | Qt::Key_Home));
     actnPage_Previous =
         makeAction("actnPage_Previous", QStringLiteral("&Previous"), QStringLiteral("Move to previous page"),
                    icons::previous(), QKeySequence(Qt::CTRL | Qt::Key_PageUp));
@@ -185,17 +194,18 @@ void TRavePreviewForm::createActions() {
     actnPage_Last = makeAction("actnPage_Last", QStringLiteral("&Last"), QStringLiteral("Move to last page"),
                                icons::last(), QKeySequence(Qt::CTRL | Qt::Key_End));
     actnPage_GotoPage =
-        makeAction("actnPage_GotoPage", QStringLiteral("&Go to Page #"), QStringLiteral("Go to specified page"),
-                   QIcon(), QKeySequence(Qt::CTRL | Qt::Key_G));
-    actnZoom_In = makeAction("actnZoom_In", QStringLiteral("Zoom &In"), QStringLiteral("Zoom In (+)"), icons::zoomIn(),
-                             QKeySequence());
+        makeAction("actnPage_GotoPage", QStringLiteral("&Go to Page #"),
+                   QStringLiteral("Go to specified page"), QIcon(), QKeySequence(Qt::CTRL | Qt::Key_G));
+    actnZoom_In = makeAction("actnZoom_In", QStringLiteral("Zoom &In"), QStringLiteral("Zoom In (+)"),
+                             icons::zoomIn(), QKeySequence());
     actnZoom_Out = makeAction("actnZoom_Out", QStringLiteral("Zoom &Out"), QStringLiteral("Zoom Out (-)"),
                               icons::zoomOut(), QKeySequence());
-    actnZoom_PageWidth =
-        makeAction("actnZoom_PageWidth", QStringLiteral("Fit to Page &Width"),
-                   QStringLiteral("Zoom to fit page width"), icons::fitPageWidth(), QKeySequence(Qt::CTRL | Qt::Key_W));
-    actnZoom_Page = makeAction("actnZoom_Page", QStringLiteral("Fit to &Page"), QStringLiteral("Zoom to fit page"),
-                               icons::fitPage(), QKeySequence(Qt::CTRL | Qt::Key_F));
+    actnZoom_PageWidth = makeAction("actnZoom_PageWidth", QStringLiteral("Fit to Page &Width"),
+                                    QStringLiteral("Zoom to fit page width"), icons::fitPageWidth(),
+                                    QKeySequence(Qt::CTRL | Qt::Key_W));
+    actnZoom_Page =
+        makeAction("actnZoom_Page", QStringLiteral("Fit to &Page"), QStringLiteral("Zoom to fit page"),
+                   icons::fitPage(), QKeySequence(Qt::CTRL | Qt::Key_F));
 
     actnFile_Save->setEnabled(settings_.systemOptions.testFlag(SystemOption::AllowSaveFromPreview));
     actnFile_Print->setEnabled(settings_.systemOptions.testFlag(SystemOption::AllowPrintFromPreview));
@@ -249,7 +259,8 @@ void TRavePreviewForm::createToolBar() {
     PageEdit = new QLineEdit(ToolBar1);
     PageEdit->setObjectName(QStringLiteral("PageEdit"));
     PageEdit->setFixedWidth(PageEditWidth);
-    PageEdit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), PageEdit));
+    PageEdit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), PageEdit));
     PageEdit->setMaxLength(9);
     ToolBar1->addWidget(PageEdit);
     PageCountLabel = toolBarLabel(QString(), ToolBar1);
@@ -324,19 +335,19 @@ void TRavePreviewForm::centreOnScreen() {
     move(available.center() - QPoint(width() / 2, height() / 2));
 }
 
-PreviewPrompts& TRavePreviewForm::prompts() const {
+PreviewPrompts& TRavePreviewForm::prompts() {
     if (services_.prompts)
         return *services_.prompts;
     if (!standardPrompts_)
-        const_cast<TRavePreviewForm*>(this)->standardPrompts_ = std::make_unique<StandardPreviewPrompts>();
+        standardPrompts_ = std::make_unique<StandardPreviewPrompts>();
     return *standardPrompts_;
 }
 
-PrinterSystem& TRavePreviewForm::printers() const {
+PrinterSystem& TRavePreviewForm::printers() {
     if (services_.printers)
         return *services_.printers;
     if (!systemPrinters_)
-        const_cast<TRavePreviewForm*>(this)->systemPrinters_ = std::make_unique<SystemPrinters>();
+        systemPrinters_ = std::make_unique<SystemPrinters>();
     return *systemPrinters_;
 }
 
@@ -418,7 +429,8 @@ bool TRavePreviewForm::handleKey(const QKeyEvent& key) {
     case Qt::Key_Right: {
         if (!ctrl)
             return false;
-        const int step = shift ? ScrollBox1->viewport()->width() : ScrollBox1->horizontalScrollBar()->singleStep();
+        const int step =
+            shift ? ScrollBox1->viewport()->width() : ScrollBox1->horizontalScrollBar()->singleStep();
         scrollSideways(key.key() == Qt::Key_Left ? -step : step);
         return true;
     }
@@ -581,7 +593,8 @@ void TRavePreviewForm::fitPageWidth() {
         return;
     const Page& page = pages_->page(static_cast<std::size_t>(navigator_.page() - 1));
     const QSize area = ScrollBox1->maximumViewportSize();
-    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ScrollBox1->verticalScrollBar());
+    const int scrollBar =
+        style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, ScrollBox1->verticalScrollBar());
     setZoom(PageNavigator::fitPageWidthZoom(page.width, page.height, area.width(), area.height(), scrollBar,
                                             ScreenPixelsPerInch));
 }
@@ -591,7 +604,8 @@ void TRavePreviewForm::fitPage() {
         return;
     const Page& page = pages_->page(static_cast<std::size_t>(navigator_.page() - 1));
     const QSize area = ScrollBox1->maximumViewportSize();
-    setZoom(PageNavigator::fitPageZoom(page.width, page.height, area.width(), area.height(), ScreenPixelsPerInch));
+    setZoom(PageNavigator::fitPageZoom(page.width, page.height, area.width(), area.height(),
+                                       ScreenPixelsPerInch));
 }
 
 // A number that differs from the current zoom is set (within the limits); anything else puts the
@@ -638,8 +652,8 @@ void TRavePreviewForm::setPages(std::shared_ptr<const PageStore> pages) {
 }
 
 void TRavePreviewForm::openFile() {
-    const QString fileName = prompts().openFileName(this, QStringLiteral("Open File"),
-                                                    toNameFilters(openFileFilter()), pageFileFormat().extension);
+    const QString fileName = prompts().openFileName(
+        this, QStringLiteral("Open File"), toNameFilters(openFileFilter()), pageFileFormat().extension);
     if (fileName.isEmpty())
         return;
     runReported([&] {

@@ -110,8 +110,8 @@ private:
     void updatePageDisplay(ScrollTo scroll = ScrollTo::Top);
     void updateZoomDisplay();
 
-    PreviewPrompts& prompts() const;
-    PrinterSystem& printers() const;
+    PreviewPrompts& prompts();
+    PrinterSystem& printers();
     // Runs a command that may fail; its failure goes to the error report.
     template <typename Command> void runReported(Command&& command);
 

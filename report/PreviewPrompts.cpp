@@ -38,8 +38,9 @@ std::optional<SaveChoice> StandardPreviewPrompts::saveFileName(QWidget* parent, 
     // overwrites a file.
     if (!nameFilters.isEmpty())
         dialog.setDefaultSuffix(suffixOfNameFilter(nameFilters.front()));
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                     [&dialog](const QString& filter) { dialog.setDefaultSuffix(suffixOfNameFilter(filter)); });
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+        dialog.setDefaultSuffix(suffixOfNameFilter(filter));
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const auto index = static_cast<int>(nameFilters.indexOf(dialog.selectedNameFilter()));
@@ -49,7 +50,8 @@ std::optional<SaveChoice> StandardPreviewPrompts::saveFileName(QWidget* parent, 
 std::optional<QString> StandardPreviewPrompts::inputText(QWidget* parent, const QString& caption,
                                                          const QString& prompt, const QString& defaultText) {
     bool accepted = false;
-    const QString text = QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, defaultText, &accepted);
+    const QString text =
+        QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, defaultText, &accepted);
     if (!accepted)
         return std::nullopt;
     return text;

@@ -40,7 +40,8 @@ public:
     explicit StandardReportWindows(PreviewServices services = {}) : services_(services) {}
 
     std::unique_ptr<GenerationStatus> openStatus(const SystemSettings& settings, QWidget* parent) override;
-    void showPreview(std::shared_ptr<const PageStore> pages, SystemSettings& settings, QWidget* parent) override;
+    void showPreview(std::shared_ptr<const PageStore> pages, SystemSettings& settings,
+                     QWidget* parent) override;
 
 private:
     PreviewServices services_;

@@ -41,8 +41,8 @@ template <typename Widget> Widget* named(Widget* widget, const char* name) {
 
 TRPSetupForm::TRPSetupForm(const SystemSettings& settings, int pageCount, QPrinter* printer,
                            PrinterSystem& printers, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), pageCount_(pageCount), printer_(printer),
-      printers_(printers) {
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), pageCount_(pageCount),
+      printer_(printer), printers_(printers) {
     setObjectName(QStringLiteral("RPSetupForm"));
     setWindowTitle(QStringLiteral("Output Options"));
     QFont font(QStringLiteral("Arial"));

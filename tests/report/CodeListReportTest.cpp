@@ -111,7 +111,8 @@ TEST_F(CodeListReportTest, EveryPageBeginsWithTheTitleAndTheHeadsAtTheirPlaces) 
         const auto& rule = std::get<PageLine>(page.items[3]);
         EXPECT_EQ(title.text, "Liste der CPV Codes");
         EXPECT_NEAR(mm(title.baseline - titleAscent), 7.90, Tolerance);
-        const double titleMiddle = title.x + measurer.width(TitleFont, QString::fromStdString(title.text)) / 2;
+        const double titleMiddle =
+            title.x + measurer.width(TitleFont, QString::fromStdString(title.text)) / 2;
         EXPECT_NEAR(mm(titleMiddle), RegionLeft + 100.70, Tolerance); // centred on the list
         EXPECT_EQ(codeHead.text, "CPV Code");
         EXPECT_NEAR(mm(codeHead.x), RegionLeft + 2.40, Tolerance);
@@ -143,7 +144,8 @@ TEST_F(CodeListReportTest, PrintsEveryCodeOnceInTableOrderWithRowsOf508Millimetr
         // Lines one spacing apart, all inside the region of the row's page.
         for (std::size_t line = 0; line < row.lines.size(); ++line) {
             EXPECT_NEAR(mm(row.lines[line]->baseline - row.codeBaseline), mm(line * lineSpacing), Tolerance);
-            EXPECT_LE(mm(measurer.width(ListFont, QString::fromStdString(row.lines[line]->text))), 173.90 + Tolerance);
+            EXPECT_LE(mm(measurer.width(ListFont, QString::fromStdString(row.lines[line]->text))),
+                      173.90 + Tolerance);
         }
         EXPECT_LE(mm(row.lines.back()->baseline + descent), RegionBottom);
         if (i + 1 < rows.size() && rows[i + 1].page == row.page) {

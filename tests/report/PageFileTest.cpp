@@ -22,7 +22,9 @@ PageStore samplePages() {
     Page& first = pages.addPage(8.2677, 11.6929);
     first.items.emplace_back(PageText{2.7, 0.5, title, "Liste der CPV Codes"});
     first.items.emplace_back(PageLine{0.25, 1.04, 7.05, 1.04, 1.0 / 72, 0});
-    first.items.emplace_back(PageText{0.24, 1.3, list, "Gr\xC3\xBC\xC3\x9F" "e \xE2\x80\x93 \xF0\x9F\x98\x80"});
+    first.items.emplace_back(PageText{0.24, 1.3, list,
+                                      "Gr\xC3\xBC\xC3\x9F"
+                                      "e \xE2\x80\x93 \xF0\x9F\x98\x80"});
     first.items.emplace_back(PageText{-0.5, 0, list, ""});
     Page& second = pages.addPage(11.6929, 8.2677);
     second.items.emplace_back(PageLine{0, 0, 11.6929, 8.2677, 0, 0x00FF0000});
@@ -170,7 +172,8 @@ TEST(PageFile, ValuesThatCannotBeDrawnAreRefused) {
         {"text far away", [](Sample& s) { s.textX = -MaxCoordinateInches - 1; }, "a text lies out of range"},
         {"line at infinity", [&](Sample& s) { s.lineY = -infinity; }, "a line lies out of range"},
         {"negative line width", [](Sample& s) { s.lineWidth = -0.1; }, "a line width is out of range"},
-        {"font beyond the list", [](Sample& s) { s.textFont = 1; }, "a text names a font that does not exist"},
+        {"font beyond the list", [](Sample& s) { s.textFont = 1; },
+         "a text names a font that does not exist"},
         {"text without fonts",
          [](Sample& s) {
              s.fontCount = 0;
@@ -186,7 +189,12 @@ TEST(PageFile, ValuesThatCannotBeDrawnAreRefused) {
         {"surrogate in UTF-8", [](Sample& s) { s.text = "\xED\xA0\x80"; }, "a text is not UTF-8"},
         {"cut UTF-8", [](Sample& s) { s.text = "ab\xE2\x80"; }, "a text is not UTF-8"},
         {"beyond U+10FFFF", [](Sample& s) { s.text = "\xF4\x90\x80\x80"; }, "a text is not UTF-8"},
-        {"Windows-1252 font name", [](Sample& s) { s.fontName = "Stra\xDF" "e"; }, "a font name is not UTF-8"},
+        {"Windows-1252 font name",
+         [](Sample& s) {
+             s.fontName = "Stra\xDF"
+                          "e";
+         },
+         "a font name is not UTF-8"},
     };
     for (const Case& test : cases) {
         Sample sample;
@@ -218,7 +226,9 @@ TEST(PageFile, TheWriterRefusesPagesThatCouldNotBeReadBack) {
 
     PageStore ansi;
     const std::uint32_t font = ansi.addFont({});
-    ansi.addPage(8, 11).items.emplace_back(PageText{1, 1, font, "Gr\xFC\xDF" "e"});
+    ansi.addPage(8, 11).items.emplace_back(PageText{1, 1, font,
+                                                    "Gr\xFC\xDF"
+                                                    "e"});
     EXPECT_EQ(refusalToWrite(ansi), "the pages cannot be kept in a page file: a text is not UTF-8");
 
     PageStore lost;

@@ -11,8 +11,8 @@
 #include "RvProject.h"
 #include "TestTable.h"
 
-#include <QProcess>
 #include <QPrinter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringList>
@@ -45,7 +45,8 @@ inline QStringList codesOnPage(const report::PageStore& pages, int page) {
     static const QRegularExpression code(QStringLiteral("^[0-9]{8}$"));
     QStringList codes;
     for (const report::PageItem& item : pages.page(static_cast<std::size_t>(page - 1)).items) {
-        if (const auto* text = std::get_if<report::PageText>(&item); text && code.match(QString::fromStdString(text->text)).hasMatch())
+        if (const auto* text = std::get_if<report::PageText>(&item);
+            text && code.match(QString::fromStdString(text->text)).hasMatch())
             codes.append(QString::fromStdString(text->text));
     }
     return codes;
@@ -118,7 +119,8 @@ private:
 inline QString popplerOutput(const QString& tool, const QStringList& arguments) {
     QProcess process;
     process.start(tool, arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0)
         return {};
     return QString::fromUtf8(process.readAllStandardOutput());
 }
@@ -129,17 +131,26 @@ inline bool hasPoppler() {
 }
 
 inline int pdfPageCount(const QString& file) {
-    static const QRegularExpression pages(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption);
+    static const QRegularExpression pages(QStringLiteral("^Pages:\\s+(\\d+)"),
+                                          QRegularExpression::MultilineOption);
     const QRegularExpressionMatch match = pages.match(popplerOutput(QStringLiteral("pdfinfo"), {file}));
     return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// The document title of a PDF: a print job's document name.
+inline QString pdfTitle(const QString& file) {
+    static const QRegularExpression title(QStringLiteral("^Title:\\s+(.*)$"),
+                                          QRegularExpression::MultilineOption);
+    const QRegularExpressionMatch match = title.match(popplerOutput(QStringLiteral("pdfinfo"), {file}));
+    return match.hasMatch() ? match.captured(1).trimmed() : QString();
 }
 
 // The text of one page of a PDF (from 1).
 inline QString pdfPageText(const QString& file, int page) {
     const QString number = QString::number(page);
     return popplerOutput(QStringLiteral("pdftotext"),
-                         {QStringLiteral("-layout"), QStringLiteral("-f"), number, QStringLiteral("-l"), number, file,
-                          QStringLiteral("-")});
+                         {QStringLiteral("-layout"), QStringLiteral("-f"), number, QStringLiteral("-l"),
+                          number, file, QStringLiteral("-")});
 }
 
 } // namespace kodexa::testsupport

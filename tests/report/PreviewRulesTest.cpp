@@ -63,7 +63,7 @@ TEST(PrintRange, AllSelectionAndPages) {
 TEST(FitZoom, FitToPageTakesTheSmallerScaleRoundedDownToATenth) {
     constexpr double Width = 8.2677;
     constexpr double Height = 11.6929;
-    EXPECT_DOUBLE_EQ(PageNavigator::fitPageZoom(Width, Height, 600, 330, 96), 29.3); // 330 / 1122.5
+    EXPECT_DOUBLE_EQ(PageNavigator::fitPageZoom(Width, Height, 600, 330, 96), 29.3);  // 330 / 1122.5
     EXPECT_DOUBLE_EQ(PageNavigator::fitPageZoom(Width, Height, 300, 2000, 96), 37.7); // 300 / 793.7
     EXPECT_DOUBLE_EQ(PageNavigator::fitPageZoom(Width, Height, 794, 1123, 96), 100.0);
     EXPECT_DOUBLE_EQ(PageNavigator::fitPageZoom(Width, Height, 0, 100, 96), 0.0); // setZoom raises it to 10
@@ -98,9 +98,10 @@ TEST(FileFilters, TheEnginesFiltersBecomeNameFilters) {
     QString saveFilter = pageFileFormat().filter;
     for (const FileFormat& renderer : fileRenderers())
         saveFilter += u'|' + renderer.filter;
-    EXPECT_EQ(toNameFilters(saveFilter),
-              (QStringList{QStringLiteral("Rave Snapshot Files (*.ndr)"), QStringLiteral("PDF Files (*.pdf)")}));
-    EXPECT_EQ(toNameFilters(QStringLiteral("Texts|*.txt;*.text|dangling")), QStringList{"Texts (*.txt *.text)"});
+    EXPECT_EQ(toNameFilters(saveFilter), (QStringList{QStringLiteral("Rave Snapshot Files (*.ndr)"),
+                                                      QStringLiteral("PDF Files (*.pdf)")}));
+    EXPECT_EQ(toNameFilters(QStringLiteral("Texts|*.txt;*.text|dangling")),
+              QStringList{"Texts (*.txt *.text)"});
     EXPECT_EQ(suffixOfNameFilter(QStringLiteral("PDF Files (*.pdf)")), QStringLiteral("pdf"));
     EXPECT_EQ(suffixOfNameFilter(QStringLiteral("All Files (*)")), QString());
 }

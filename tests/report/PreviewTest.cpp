@@ -1,12 +1,14 @@
 // The preview window: its commands, keys, page and zoom fields, and saving and opening page files.
 // Dialogs are answered by ScriptedPrompts; the window itself is driven as a user would.
 #include "PageFile.h"
+#include "PageFiles.h"
 #include "PreviewForm.h"
 #include "PreviewHarness.h"
 #include "WindowDriver.h"
 
 #include <QAction>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -63,9 +65,12 @@ private slots:
     void aBadPageFileIsReportedAndThePreviewKeepsItsPages();
     void aFailedSaveIsReported();
     void theStandardErrorReportIsACriticalBoxCaptionedWithTheApplication();
+    void theStandardFileDialogsAskBeforeOverwritingAndOpenOnlyExistingFiles();
 
 private:
-    QAction* action(const char* name) const { return preview->findChild<QAction*>(QString::fromLatin1(name)); }
+    QAction* action(const char* name) const {
+        return preview->findChild<QAction*>(QString::fromLatin1(name));
+    }
     template <typename Widget = QWidget> Widget* child(const char* name) const {
         return preview->findChild<Widget*>(QString::fromLatin1(name));
     }
@@ -102,8 +107,10 @@ void PreviewTest::init() {
     settings = previewSettings();
     prompts = ScriptedPrompts();
     folder = std::make_unique<QTemporaryDir>();
-    printers = std::make_unique<testsupport::PdfFilePrinters>(folder->filePath(QStringLiteral("printed.pdf")));
-    preview = std::make_unique<TRavePreviewForm>(pages, settings, nullptr, PreviewServices{&prompts, printers.get()});
+    printers =
+        std::make_unique<testsupport::PdfFilePrinters>(folder->filePath(QStringLiteral("printed.pdf")));
+    preview = std::make_unique<TRavePreviewForm>(pages, settings, nullptr,
+                                                 PreviewServices{&prompts, printers.get()});
     preview->show();
     preview->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(preview.get()));
@@ -134,7 +141,8 @@ void PreviewTest::commandsCarryTheirCaptionsHintsAndShortcuts() {
         {"actnPage_GotoPage", "&Go to Page #", "Go to specified page", QKeySequence(Qt::CTRL | Qt::Key_G)},
         {"actnZoom_In", "Zoom &In", "Zoom In (+)", QKeySequence()},
         {"actnZoom_Out", "Zoom &Out", "Zoom Out (-)", QKeySequence()},
-        {"actnZoom_PageWidth", "Fit to Page &Width", "Zoom to fit page width", QKeySequence(Qt::CTRL | Qt::Key_W)},
+        {"actnZoom_PageWidth", "Fit to Page &Width", "Zoom to fit page width",
+         QKeySequence(Qt::CTRL | Qt::Key_W)},
         {"actnZoom_Page", "Fit to &Page", "Zoom to fit page", QKeySequence(Qt::CTRL | Qt::Key_F)},
     };
     for (const Command& command : commands) {
@@ -357,7 +365,7 @@ void PreviewTest::pageKeysScrollAndTurnPagesAtTheEnds() {
 }
 
 void PreviewTest::escapeClosesThePreviewAndSoDoesX() {
-    QTest::keyClick(pageEdit(), Qt::Key_X, Qt::ShiftModifier); // "X" is no command
+    QTest::keyClick(pageEdit(), 'X'); // "X" is no command
     QVERIFY(preview->isVisible());
     QTest::keyClick(pageEdit(), Qt::Key_Escape);
     QVERIFY(!preview->isVisible());
@@ -388,7 +396,8 @@ void PreviewTest::fitToPageAndToPageWidthFillThePageArea() {
 }
 
 void PreviewTest::goToPageAsksForANumber() {
-    prompts.typedTexts = {QStringLiteral("5"), QStringLiteral("x5"), QStringLiteral("-3"), QStringLiteral("0")};
+    prompts.typedTexts = {QStringLiteral("5"), QStringLiteral("x5"), QStringLiteral("-3"),
+                          QStringLiteral("0")};
     QTest::keyClick(scrollBox(), Qt::Key_G, Qt::ControlModifier);
     QCOMPARE(prompts.asked.value(0), QStringLiteral("Go to Page Enter page to move to: 1"));
     QCOMPARE(preview->navigator().page(), 5);
@@ -408,7 +417,8 @@ void PreviewTest::aSavedPageFileOpensAgainAsTheSamePictures() {
     preview->showPage(2);
     prompts.saveChoices = {SaveChoice{file, 0}};
     QTest::keyClick(scrollBox(), Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(prompts.asked.value(0), QStringLiteral("Save File Rave Snapshot Files (*.ndr);PDF Files (*.pdf)"));
+    QCOMPARE(prompts.asked.value(0),
+             QStringLiteral("Save File Rave Snapshot Files (*.ndr);PDF Files (*.pdf)"));
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join(u'\n')));
     QCOMPARE(preview->navigator().page(), 2); // the preview stays on its page
     QVERIFY(QFile::exists(file));
@@ -431,13 +441,15 @@ void PreviewTest::aSavedPageFileOpensAgainAsTheSamePictures() {
     QCOMPARE(child<QLabel>("PageCountLabel")->text(), QStringLiteral("of 1"));
 
     QTest::keyClick(scrollBox(), Qt::Key_O, Qt::ControlModifier);
-    QCOMPARE(prompts.asked.value(1), QStringLiteral("Open File Rave Snapshot Files (*.ndr);All Files (*) ndr"));
+    QCOMPARE(prompts.asked.value(1),
+             QStringLiteral("Open File Rave Snapshot Files (*.ndr);All Files (*) ndr"));
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join(u'\n')));
     QCOMPARE(preview->windowTitle(), QCoreApplication::applicationName() + QStringLiteral(" - [ list.ndr ]"));
     QCOMPARE(preview->navigator().page(), 1);
     QVERIFY(preview->pages() == *pages);
     for (int page = 1; page <= 3; ++page)
-        QVERIFY2(pictureOfPage(page) == pictures[static_cast<std::size_t>(page - 1)], qPrintable(QString::number(page)));
+        QVERIFY2(pictureOfPage(page) == pictures[static_cast<std::size_t>(page - 1)],
+                 qPrintable(QString::number(page)));
 }
 
 void PreviewTest::savingAsPdfWritesThePagesAndTheirText() {
@@ -480,7 +492,7 @@ void PreviewTest::aBadPageFileIsReportedAndThePreviewKeepsItsPages() {
         out.write(content);
         return out.fileName();
     };
-    const QString truncated = writeFile("truncated.ndr", bytes.left(bytes.size() / 2));
+    const QString truncated = writeFile("truncated.ndr", bytes.left(bytes.size() - 1));
     const QString foreign = writeFile("foreign.ndr", QByteArray("%PDF-1.4\n%...."));
     const QString missing = folder->filePath(QStringLiteral("missing.ndr"));
     preview->showPage(3);
@@ -491,7 +503,8 @@ void PreviewTest::aBadPageFileIsReportedAndThePreviewKeepsItsPages() {
     QCOMPARE(prompts.errors.size(), 3);
     QCOMPARE(prompts.errors[0],
              QStringLiteral("Cannot open \"%1\". The file is damaged: it ends too early").arg(truncated));
-    QCOMPARE(prompts.errors[1], QStringLiteral("Cannot open \"%1\". It is not a page file of this program").arg(foreign));
+    QCOMPARE(prompts.errors[1],
+             QStringLiteral("Cannot open \"%1\". It is not a page file of this program").arg(foreign));
     QVERIFY2(prompts.errors[2].startsWith(QStringLiteral("Cannot open \"%1\". ").arg(missing)),
              qPrintable(prompts.errors[2]));
     QCOMPARE(preview->windowTitle(), QStringLiteral("Vorschau"));
@@ -528,6 +541,30 @@ void PreviewTest::theStandardErrorReportIsACriticalBoxCaptionedWithTheApplicatio
     QCOMPARE(caption, QCoreApplication::applicationName());
     QCOMPARE(text, QStringLiteral("Cannot open \"x.ndr\". It is not a page file."));
     QCOMPARE(icon, QMessageBox::Critical);
+}
+
+void PreviewTest::theStandardFileDialogsAskBeforeOverwritingAndOpenOnlyExistingFiles() {
+    StandardPreviewPrompts standard;
+    QStringList seen;
+    testsupport::WindowDriver driver([&] {
+        auto* dialog = testsupport::visibleWindow<QFileDialog>();
+        if (!dialog)
+            return;
+        seen << dialog->windowTitle() + u' ' + dialog->nameFilters().join(u';') + u' ' +
+                    dialog->defaultSuffix()
+             << QString::number(dialog->acceptMode() == QFileDialog::AcceptSave) +
+                    QString::number(dialog->fileMode() == QFileDialog::ExistingFile) +
+                    QString::number(dialog->testOption(QFileDialog::DontConfirmOverwrite));
+        dialog->reject();
+    });
+    const QStringList saveFilters{QStringLiteral("Rave Snapshot Files (*.ndr)"),
+                                  QStringLiteral("PDF Files (*.pdf)")};
+    QCOMPARE(standard.saveFileName(preview.get(), QStringLiteral("Save File"), saveFilters), std::nullopt);
+    QCOMPARE(standard.openFileName(preview.get(), QStringLiteral("Open File"),
+                                   toNameFilters(openFileFilter()), QStringLiteral("ndr")),
+             QString());
+    QCOMPARE(seen, (QStringList{"Save File Rave Snapshot Files (*.ndr);PDF Files (*.pdf) ndr", "100",
+                                "Open File Rave Snapshot Files (*.ndr);All Files (*) ndr", "010"}));
 }
 
 QTEST_MAIN(PreviewTest)

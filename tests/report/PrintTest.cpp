@@ -91,7 +91,8 @@ void PrintTest::init() {
     folder = std::make_unique<QTemporaryDir>();
     printed = folder->filePath(QStringLiteral("printed.pdf"));
     printers = std::make_unique<testsupport::PdfFilePrinters>(printed);
-    preview = std::make_unique<TRavePreviewForm>(pages, settings, nullptr, PreviewServices{&prompts, printers.get()});
+    preview = std::make_unique<TRavePreviewForm>(pages, settings, nullptr,
+                                                 PreviewServices{&prompts, printers.get()});
     preview->show();
     QVERIFY(QTest::qWaitForWindowExposed(preview.get()));
 }
@@ -110,7 +111,8 @@ void PrintTest::printOpensTheOutputOptionsInThePrintRangeForm() {
              << control<QLabel>(form, "PrinterLabel")->text();
         auto* ok = control<QPushButton>(form, "bbtnOK");
         seen << ok->text() + QString::number(ok->isDefault()) + QString::number(ok->isEnabled())
-             << control<QPushButton>(form, "CancelBB")->text() << control<QPushButton>(form, "SetupBB")->text();
+             << control<QPushButton>(form, "CancelBB")->text()
+             << control<QPushButton>(form, "SetupBB")->text();
         QVERIFY(control<QRadioButton>(form, "AllRB")->isChecked());
         QCOMPARE(control<QLineEdit>(form, "SelectionED")->text(), QStringLiteral("1-") + last);
         QVERIFY(!control<QLineEdit>(form, "SelectionED")->isEnabled());
@@ -126,7 +128,8 @@ void PrintTest::printOpensTheOutputOptionsInThePrintRangeForm() {
         QVERIFY(control<QPushButton>(form, "SetupBB")->isEnabled());
         QCOMPARE(QApplication::activeModalWidget(), &form);
     });
-    QCOMPARE(seen, (QStringList{"Output Options", "295x242", "PDF on " + printed, "   OK   11", "Cancel", "&Setup"}));
+    QCOMPARE(seen, (QStringList{"Output Options", "295x242", "PDF on " + printed, "   OK   11", "Cancel",
+                                "&Setup"}));
 }
 
 void PrintTest::escapeInTheOutputOptionsPrintsNothing() {
@@ -229,8 +232,9 @@ void PrintTest::aSelectionPrintsItsPagesAndTheOptionsPresetTheNextPrint() {
         for (int page = 1; page <= 5; ++page) {
             const bool wanted = page == expected[static_cast<std::size_t>(sheet - 1)];
             const QString first = testsupport::codesOnPage(*pages, page).front();
-            QVERIFY2(text.contains(first) == wanted,
-                     qPrintable(QStringLiteral("sheet %1, code %2 of page %3").arg(sheet).arg(first).arg(page)));
+            QVERIFY2(
+                text.contains(first) == wanted,
+                qPrintable(QStringLiteral("sheet %1, code %2 of page %3").arg(sheet).arg(first).arg(page)));
         }
     }
 

@@ -17,7 +17,6 @@
 #include <QScrollArea>
 #include <QtTest>
 
-
 using namespace kodexa;
 using namespace kodexa::report;
 using testsupport::visibleWindow;

@@ -1,7 +1,7 @@
-// Printing on the system's printers through CUPS. CTest runs each function on its own, with
-// CUPS_SERVER set: printsPagesTwoToFour... against a private server with one PDF queue (started by
-// cups/start-cups.sh as a fixture, its folder in KODEXA_CUPS_DIR), withoutAPrintServer... against a
-// socket where no server listens.
+// Printing on the system's printers through CUPS. CTest runs the functions with CUPS_SERVER set:
+// printsPagesTwoToFour... and copiesAndCollate... against a private server with one PDF queue
+// (started by cups/start-cups.sh as a fixture, its folder in KODEXA_CUPS_DIR), withoutAPrintServer...
+// against a socket where no server listens.
 //
 // Where the fixture could not start a server (it says why in KODEXA_CUPS_DIR/unavailable), the
 // print is checked with the same assertions against Qt's own PDF output, and the test says so.
@@ -21,6 +21,8 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <algorithm>
 
 using namespace kodexa;
 using namespace kodexa::report;
@@ -46,7 +48,8 @@ struct PrintServer {
     static PrintServer fromEnvironment() {
         PrintServer server{qEnvironmentVariable("KODEXA_CUPS_DIR"), {}};
         if (server.folder.isEmpty() || qEnvironmentVariableIsEmpty("CUPS_SERVER")) {
-            server.unavailable = QStringLiteral("no print server fixture (run through CTest: report_system_printer_cups)");
+            server.unavailable =
+                QStringLiteral("no print server fixture (run through CTest: report_system_printer_cups)");
             return server;
         }
         QFile reason(server.folder + QStringLiteral("/unavailable"));
@@ -60,7 +63,30 @@ struct PrintServer {
 bool queueIsEmpty() {
     QProcess lpstat;
     lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-o"), QStringLiteral("kx")});
-    return lpstat.waitForFinished(10000) && lpstat.exitCode() == 0 && lpstat.readAllStandardOutput().trimmed().isEmpty();
+    return lpstat.waitForFinished(10000) && lpstat.exitCode() == 0 &&
+           lpstat.readAllStandardOutput().trimmed().isEmpty();
+}
+
+// The pages (from 1, among the first five) that the sheets of a printed PDF show, told apart by
+// their codes.
+QList<int> pagesOnSheets(const QString& output, const PageStore& pages) {
+    QList<int> shown;
+    const int sheets = testsupport::pdfPageCount(output);
+    for (int sheet = 1; sheet <= sheets; ++sheet) {
+        const QString text = testsupport::pdfPageText(output, sheet);
+        int found = 0;
+        for (int page = 1; page <= 5; ++page) {
+            const QStringList codes = testsupport::codesOnPage(pages, page);
+            const auto printed = std::count_if(codes.begin(), codes.end(),
+                                               [&](const QString& code) { return text.contains(code); });
+            if (printed == codes.size() && text.contains(QStringLiteral("Liste der CPV Codes")))
+                found = found == 0 ? page : -1; // -1: more than one page on a sheet
+            else if (printed > 0)
+                found = -1;
+        }
+        shown.append(found);
+    }
+    return shown;
 }
 
 } // namespace
@@ -69,77 +95,118 @@ class SystemPrinterTest : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
     void printsPagesTwoToFourOnTheSystemPrinter();
+    void copiesAndCollateReachThePrinter();
     void withoutAPrintServerThereIsNoPrinterToChoose();
-};
 
-void SystemPrinterTest::printsPagesTwoToFourOnTheSystemPrinter() {
-    if (!testsupport::hasPoppler())
-        QFAIL("pdfinfo and pdftotext (poppler-utils) are needed to read the printed pages back");
-    const std::shared_ptr<const PageStore> pages = testsupport::codeListPages("PREFIX 03");
-    QVERIFY(pages->pageCount() >= 5);
-
-    const PrintServer server = PrintServer::fromEnvironment();
-    QTemporaryDir folder;
-    std::unique_ptr<testsupport::PdfFilePrinters> pdfPrinters;
-    QString output = server.output();
-    if (!server.unavailable.isEmpty()) {
-        qWarning("No CUPS server (%s): checking the print against Qt's PDF output instead",
-                 qPrintable(server.unavailable));
-        output = folder.filePath(QStringLiteral("printed.pdf"));
-        pdfPrinters = std::make_unique<testsupport::PdfFilePrinters>(output);
+private:
+    // Prints pages from to to from the preview, as the user does in the output options; returns
+    // the printer that the options showed.
+    QString printPages(int from, int to, int copies, bool collate) {
+        QString printer;
+        bool driven = false;
+        testsupport::WindowDriver driver([&] {
+            auto* form = visibleWindow<TRPSetupForm>();
+            if (!form || driven)
+                return;
+            driven = true;
+            printer = control<QLabel>(*form, "PrinterLabel")->text();
+            control<QRadioButton>(*form, "PagesRB")->click();
+            setText(control<QLineEdit>(*form, "FromED"), QString::number(from));
+            setText(control<QLineEdit>(*form, "ToED"), QString::number(to));
+            setText(control<QLineEdit>(*form, "CopiesED"), QString::number(copies));
+            control<QCheckBox>(*form, "CollateCK")->setChecked(collate);
+            control<QPushButton>(*form, "bbtnOK")->click();
+        });
+        preview->findChild<QAction*>(QStringLiteral("actnFile_Print"))->trigger();
+        if (!driven)
+            qWarning("the output options did not show");
+        if (server.unavailable.isEmpty() && QFile::exists(server.folder)) {
+            // The job leaves the queue once the PDF is complete.
+            if (!QTest::qWaitFor([] { return queueIsEmpty(); }, 30000))
+                qWarning("the print job did not leave the queue");
+        }
+        return printer;
     }
 
+    std::shared_ptr<const PageStore> pages;
+    PrintServer server;
+    std::unique_ptr<QTemporaryDir> folder;
+    QString output;
+    std::unique_ptr<testsupport::PdfFilePrinters> pdfPrinters;
     SystemSettings settings;
     testsupport::ScriptedPrompts prompts;
-    TRavePreviewForm preview(pages, settings, nullptr, PreviewServices{&prompts, pdfPrinters.get()});
-    preview.show();
-    QString printer;
-    bool driven = false;
-    testsupport::WindowDriver driver([&] {
-        auto* form = visibleWindow<TRPSetupForm>();
-        if (!form || driven)
-            return;
-        driven = true;
-        printer = control<QLabel>(*form, "PrinterLabel")->text();
-        control<QRadioButton>(*form, "PagesRB")->click();
-        setText(control<QLineEdit>(*form, "FromED"), QStringLiteral("2"));
-        setText(control<QLineEdit>(*form, "ToED"), QStringLiteral("4"));
-        control<QPushButton>(*form, "bbtnOK")->click();
-    });
-    preview.findChild<QAction*>(QStringLiteral("actnFile_Print"))->trigger();
-    QVERIFY(driven);
-    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join(u'\n')));
-    if (server.unavailable.isEmpty()) {
-        QCOMPARE(printer, QStringLiteral("kx on Test Bench"));
-        // The job leaves the queue once the PDF is complete.
-        QTRY_VERIFY_WITH_TIMEOUT(queueIsEmpty() && QFile::exists(output), 30000);
-    }
+    std::unique_ptr<TRavePreviewForm> preview;
+};
 
-    QCOMPARE(testsupport::pdfPageCount(output), 3);
-    for (int sheet = 1; sheet <= 3; ++sheet) {
-        const QString text = testsupport::pdfPageText(output, sheet);
-        QVERIFY(text.contains(QStringLiteral("Liste der CPV Codes")));
-        for (int page = 1; page <= 5; ++page) {
-            const bool wanted = page == sheet + 1;
-            for (const QString& code : testsupport::codesOnPage(*pages, page))
-                QVERIFY2(text.contains(code) == wanted,
-                         qPrintable(QStringLiteral("sheet %1, code %2 of page %3").arg(sheet).arg(code).arg(page)));
-        }
+void SystemPrinterTest::initTestCase() {
+    if (!testsupport::hasPoppler())
+        QFAIL("pdfinfo and pdftotext (poppler-utils) are needed to read the printed pages back");
+    pages = testsupport::codeListPages("PREFIX 03");
+    QVERIFY(pages->pageCount() >= 5);
+    server = PrintServer::fromEnvironment();
+}
+
+void SystemPrinterTest::init() {
+    folder = std::make_unique<QTemporaryDir>();
+    output = server.output();
+    if (!server.unavailable.isEmpty()) {
+        output = folder->filePath(QStringLiteral("printed.pdf"));
+        pdfPrinters = std::make_unique<testsupport::PdfFilePrinters>(output);
     }
+    QFile::remove(output);
+    settings = SystemSettings();
+    prompts = testsupport::ScriptedPrompts();
+    preview = std::make_unique<TRavePreviewForm>(pages, settings, nullptr,
+                                                 PreviewServices{&prompts, pdfPrinters.get()});
+    preview->show();
+}
+
+void SystemPrinterTest::cleanup() {
+    preview.reset();
+    pdfPrinters.reset();
+    folder.reset();
+}
+
+void SystemPrinterTest::printsPagesTwoToFourOnTheSystemPrinter() {
+    if (!server.unavailable.isEmpty())
+        qWarning("No CUPS server (%s): checking the print against Qt's PDF output instead",
+                 qPrintable(server.unavailable));
+    const QString printer = printPages(2, 4, 1, false);
+    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join(u'\n')));
+    if (server.unavailable.isEmpty())
+        QCOMPARE(printer, QStringLiteral("kx on Test Bench"));
+    QVERIFY(QFile::exists(output));
+    QCOMPARE(pagesOnSheets(output, *pages), (QList<int>{2, 3, 4}));
+    QCOMPARE(testsupport::pdfTitle(output), QStringLiteral("Ausdruck CPV-Liste")); // the job's document name
+}
+
+// A print queue makes the copies itself: the copy count and collate go with the one job.
+void SystemPrinterTest::copiesAndCollateReachThePrinter() {
+    if (!server.unavailable.isEmpty())
+        QSKIP(qPrintable(
+            QStringLiteral("No CUPS server (%1): a PDF file makes no copies").arg(server.unavailable)));
+    printPages(2, 3, 2, true);
+    QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join(u'\n')));
+    QCOMPARE(pagesOnSheets(output, *pages), (QList<int>{2, 3, 2, 3}));
+    QFile::remove(output);
+    printPages(2, 3, 2, false);
+    QCOMPARE(pagesOnSheets(output, *pages), (QList<int>{2, 2, 3, 3}));
 }
 
 void SystemPrinterTest::withoutAPrintServerThereIsNoPrinterToChoose() {
-    const QString server = qEnvironmentVariable("CUPS_SERVER");
-    if (server.isEmpty() || QFile::exists(server))
-        QSKIP("run through CTest (report_system_printer_none), with CUPS_SERVER at a socket without a server");
+    const QString socket = qEnvironmentVariable("CUPS_SERVER");
+    if (socket.isEmpty() || QFile::exists(socket))
+        QSKIP(
+            "run through CTest (report_system_printer_none), with CUPS_SERVER at a socket without a server");
     QVERIFY(QPrinterInfo::availablePrinters().isEmpty());
 
-    SystemSettings settings;
-    testsupport::ScriptedPrompts prompts;
-    TRavePreviewForm preview(testsupport::codeListPages("PREFIX 98910000"), settings, nullptr,
-                             PreviewServices{&prompts, nullptr});
-    preview.show();
+    TRavePreviewForm systemPreview(pages, settings, nullptr, PreviewServices{&prompts, nullptr});
+    systemPreview.show();
     QStringList seen;
     bool driven = false;
     testsupport::WindowDriver driver([&] {
@@ -148,13 +215,14 @@ void SystemPrinterTest::withoutAPrintServerThereIsNoPrinterToChoose() {
             return;
         driven = true;
         seen << control<QLabel>(*form, "PrinterLabel")->text();
-        for (const char* name : {"CopiesED", "CollateCK", "DuplexCK", "SetupBB", "bbtnOK", "CancelBB", "AllRB"})
+        for (const char* name :
+             {"CopiesED", "CollateCK", "DuplexCK", "SetupBB", "bbtnOK", "CancelBB", "AllRB"})
             seen << QString::fromLatin1(name) + u'=' + QString::number(control(*form, name)->isEnabled());
         control<QPushButton>(*form, "bbtnOK")->click();
     });
-    preview.findChild<QAction*>(QStringLiteral("actnFile_Print"))->trigger();
-    QCOMPARE(seen, (QStringList{"No printers installed!", "CopiesED=0", "CollateCK=0", "DuplexCK=0", "SetupBB=0",
-                                "bbtnOK=1", "CancelBB=1", "AllRB=1"}));
+    systemPreview.findChild<QAction*>(QStringLiteral("actnFile_Print"))->trigger();
+    QCOMPARE(seen, (QStringList{"No printers installed!", "CopiesED=0", "CollateCK=0", "DuplexCK=0",
+                                "SetupBB=0", "bbtnOK=1", "CancelBB=1", "AllRB=1"}));
     QCOMPARE(prompts.errors, QStringList{"Cannot print: no printer is installed"});
 }
 

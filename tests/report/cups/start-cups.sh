@@ -90,8 +90,9 @@ for _ in $(seq 100); do
 done
 lpstat -r 2>/dev/null | grep -q "is running" || unavailable "cupsd did not answer on $socket"
 
-lpadmin -p kx -E -v "file:$scratch/out/job.pdf" -P "$ppd" -L "Test Bench" ||
-    unavailable "lpadmin could not add the PDF queue"
+# lpadmin warns that printer drivers are deprecated; its messages go to the log.
+lpadmin -p kx -E -v "file:$scratch/out/job.pdf" -P "$ppd" -L "Test Bench" 2>>"$scratch/log/lpadmin.out" ||
+    unavailable "lpadmin could not add the PDF queue: $(tail -n 1 "$scratch/log/lpadmin.out")"
 cupsenable kx
 cupsaccept kx
 lpadmin -d kx
