@@ -24,8 +24,8 @@ bool isCachedOutsideLatin(char16_t c) {
 } // namespace
 
 struct FontMetricsMeasurer::MeasuredFont {
-    MeasuredFont(const FontSpec& spec, const QImage& device)
-        : spec(spec), metrics(toolkitFont(spec), &device) {
+    MeasuredFont(const FontSpec& fontSpec, const QImage& device)
+        : fontSpec(fontSpec), metrics(toolkitFont(fontSpec), &device) {
         latin.fill(-1);
         signs.fill(-1);
     }
@@ -37,7 +37,7 @@ struct FontMetricsMeasurer::MeasuredFont {
         return slot;
     }
 
-    FontSpec spec;
+    FontSpec fontSpec;
     QFontMetricsF metrics;
     std::array<double, CachedBelow> latin;
     std::array<double, 0x150> signs;
@@ -52,10 +52,10 @@ FontMetricsMeasurer::FontMetricsMeasurer() : device_(1, 1, QImage::Format_ARGB32
 FontMetricsMeasurer::~FontMetricsMeasurer() = default;
 
 FontMetricsMeasurer::MeasuredFont& FontMetricsMeasurer::fontFor(const FontSpec& font) {
-    if (last_ && last_->spec == font)
+    if (last_ && last_->fontSpec == font)
         return *last_;
     for (const std::unique_ptr<MeasuredFont>& known : fonts_) {
-        if (known->spec == font) {
+        if (known->fontSpec == font) {
             last_ = known.get();
             return *last_;
         }

@@ -25,9 +25,9 @@ std::vector<QFont> fontsFor(const PageStore& store, const QPaintDevice& device) 
     const double deviceDpi = device.logicalDpiY();
     std::vector<QFont> fonts;
     fonts.reserve(store.fonts().size());
-    for (FontSpec spec : store.fonts()) {
-        spec.pointSize = spec.pointSize * UnitsPerInch / deviceDpi;
-        fonts.push_back(toolkitFont(spec));
+    for (FontSpec fontSpec : store.fonts()) {
+        fontSpec.pointSize = fontSpec.pointSize * UnitsPerInch / deviceDpi;
+        fonts.push_back(toolkitFont(fontSpec));
     }
     return fonts;
 }

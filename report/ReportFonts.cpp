@@ -29,14 +29,14 @@ QStringList familiesFor(const QString& family) {
 
 } // namespace
 
-QFont toolkitFont(const FontSpec& spec) {
+QFont toolkitFont(const FontSpec& fontSpec) {
     QFont font;
-    font.setFamilies(familiesFor(QString::fromStdString(spec.name)));
-    font.setPointSizeF(spec.pointSize);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
-    font.setStrikeOut(spec.strikeOut);
+    font.setFamilies(familiesFor(QString::fromStdString(fontSpec.name)));
+    font.setPointSizeF(fontSpec.pointSize);
+    font.setBold(fontSpec.bold);
+    font.setItalic(fontSpec.italic);
+    font.setUnderline(fontSpec.underline);
+    font.setStrikeOut(fontSpec.strikeOut);
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setKerning(false);
     font.setStyleStrategy(QFont::PreferNoShaping);

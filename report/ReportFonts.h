@@ -10,6 +10,6 @@ namespace kodexa::report {
 // so that advances scale with the size and do not depend on the device, and no kerning or
 // ligatures, so that a run is as wide as the advances of its characters. Fonts of Windows reports
 // fall back to their metric-compatible free twins (Arial to Liberation Sans).
-QFont toolkitFont(const FontSpec& spec);
+QFont toolkitFont(const FontSpec& fontSpec);
 
 } // namespace kodexa::report
