@@ -6,12 +6,15 @@
 
 namespace kodexa {
 
-TDataSource::TDataSource(TClientDataSet& table, QObject* parent) : QAbstractTableModel(parent), table_(table) {
+TDataSource::TDataSource(TClientDataSet& table, QObject* parent)
+    : QAbstractTableModel(parent), table_(table) {
     readColumns();
     table_.addObserver(this);
 }
 
-TDataSource::~TDataSource() { table_.removeObserver(this); }
+TDataSource::~TDataSource() {
+    table_.removeObserver(this);
+}
 
 void TDataSource::readColumns() {
     fields_.clear();
@@ -20,7 +23,9 @@ void TDataSource::readColumns() {
     rows_ = static_cast<int>(table_.recordCount());
 }
 
-int TDataSource::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
+int TDataSource::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
 
 int TDataSource::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(fields_.size());
@@ -64,6 +69,8 @@ void TDataSource::dataSetChanged(const TClientDataSet&) {
     emit currentRowChanged(currentRow());
 }
 
-void TDataSource::recordChanged(const TClientDataSet&) { emit currentRowChanged(currentRow()); }
+void TDataSource::recordChanged(const TClientDataSet&) {
+    emit currentRowChanged(currentRow());
+}
 
 } // namespace kodexa

@@ -12,6 +12,8 @@ QString toQString(std::string_view windows1252) {
     return text;
 }
 
-std::string toWindows1252(const QString& text) { return cp1252::fromUtf8(text.toStdString()); }
+std::string toWindows1252(const QString& text) {
+    return cp1252::fromUtf8(text.toStdString());
+}
 
 } // namespace kodexa

@@ -18,7 +18,9 @@ TClientDataSet::TClientDataSet(std::string name)
 
 TClientDataSet::~TClientDataSet() = default;
 
-void TClientDataSet::fail(const std::string& message) const { throw DatabaseError(name_ + ": " + message); }
+void TClientDataSet::fail(const std::string& message) const {
+    throw DatabaseError(name_ + ": " + message);
+}
 
 void TClientDataSet::requireOpen() const {
     if (!open_)
@@ -38,7 +40,9 @@ std::size_t TClientDataSet::requireField(std::string_view fieldName) const {
     return *index;
 }
 
-void TClientDataSet::setCarriedBlock(std::span<const std::byte> block) { carriedBlock_ = block; }
+void TClientDataSet::setCarriedBlock(std::span<const std::byte> block) {
+    carriedBlock_ = block;
+}
 
 void TClientDataSet::setCollator(std::shared_ptr<const Collator> collator) {
     collator_ = collator ? std::move(collator) : std::make_shared<BinaryCollator>();
@@ -212,7 +216,9 @@ void TClientDataSet::setFiltered(bool filtered) {
     notifyDataChanged();
 }
 
-bool TClientDataSet::rowPasses(std::uint32_t row) const { return !predicate_ || passes_[row]; }
+bool TClientDataSet::rowPasses(std::uint32_t row) const {
+    return !predicate_ || passes_[row];
+}
 
 // ---- Order ------------------------------------------------------------------------------------
 
@@ -444,9 +450,13 @@ void TClientDataSet::addObserver(DataSetObserver* observer) {
         observers_.push_back(observer);
 }
 
-void TClientDataSet::removeObserver(DataSetObserver* observer) { std::erase(observers_, observer); }
+void TClientDataSet::removeObserver(DataSetObserver* observer) {
+    std::erase(observers_, observer);
+}
 
-void TClientDataSet::disableControls() { ++disableCount_; }
+void TClientDataSet::disableControls() {
+    ++disableCount_;
+}
 
 void TClientDataSet::enableControls() {
     if (disableCount_ == 0)
@@ -496,6 +506,8 @@ void TClientDataSet::gotoBookmark(const Bookmark& bookmark) {
     notifyRecordChanged();
 }
 
-void TClientDataSet::freeBookmark(Bookmark& bookmark) { bookmark.row_.reset(); }
+void TClientDataSet::freeBookmark(Bookmark& bookmark) {
+    bookmark.row_.reset();
+}
 
 } // namespace kodexa

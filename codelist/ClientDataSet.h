@@ -93,7 +93,9 @@ public:
     void setRecNo(std::size_t position);
     // The stored row number at a position of the view; the grid reads rows this way.
     std::uint32_t rowAt(std::size_t position) const { return view_[position]; }
-    FieldValue valueAt(std::size_t position, std::size_t field) const { return rows_.value(view_[position], field); }
+    FieldValue valueAt(std::size_t position, std::size_t field) const {
+        return rows_.value(view_[position], field);
+    }
 
     // Field values of the current row
     std::string fieldAsString(std::string_view fieldName) const;
@@ -161,8 +163,8 @@ private:
     std::vector<std::size_t> indexFields_;
     std::map<std::vector<std::size_t>, std::vector<std::uint32_t>> orders_;
     std::unique_ptr<RowPredicate> predicate_;
-    std::vector<bool> passes_; // per stored row, valid while predicate_ is set
-    mutable std::vector<std::vector<std::string>> sortKeys_;   // per field, built on first need
+    std::vector<bool> passes_;                               // per stored row, valid while predicate_ is set
+    mutable std::vector<std::vector<std::string>> sortKeys_; // per field, built on first need
     mutable std::vector<std::vector<std::string>> upperTexts_; // per field, built on first need
     enum ByteOrder : signed char { Unknown, Yes, No };
     mutable std::vector<ByteOrder> bytesOrdered_; // per field: do its values order like bytes?

@@ -20,7 +20,8 @@ PacketSchema schema() {
     code.attributes.push_back(PacketAttribute::zeroTerminatedText("ORIGIN", "CPV_CODE.CPV_ID", true));
     PacketColumn description{std::string(DescriptionField), packet::StringField, 0, {}};
     description.attributes.push_back(PacketAttribute::unsignedInt("WIDTH", 2, 250));
-    description.attributes.push_back(PacketAttribute::zeroTerminatedText("ORIGIN", "CPV_CODE.CPV_DESC", true));
+    description.attributes.push_back(
+        PacketAttribute::zeroTerminatedText("ORIGIN", "CPV_CODE.CPV_DESC", true));
     schema.columns = {std::move(code), std::move(description)};
     schema.attributes.push_back(PacketAttribute::unsignedArray("PRIMARY_KEY", 2, {1}));
     return schema;
@@ -38,7 +39,8 @@ RowStore rowsFromTsv(std::string_view utf8Tsv) {
             continue; // the header
         const std::size_t tab = line.find('\t');
         if (tab == std::string_view::npos || line.find('\t', tab + 1) != std::string_view::npos)
-            throw std::runtime_error("line " + std::to_string(lineNumber) + ": expected code TAB description");
+            throw std::runtime_error("line " + std::to_string(lineNumber) +
+                                     ": expected code TAB description");
         const std::string code = cp1252::fromUtf8(line.substr(0, tab));
         const std::string description = cp1252::fromUtf8(line.substr(tab + 1));
         const std::array<FieldValue, 2> values = {std::string_view(code), std::string_view(description)};

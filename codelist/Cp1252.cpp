@@ -111,7 +111,9 @@ std::string toUtf8(std::string_view text) {
     return out;
 }
 
-char toUpper(char c) { return static_cast<char>(UpperTable[static_cast<unsigned char>(c)]); }
+char toUpper(char c) {
+    return static_cast<char>(UpperTable[static_cast<unsigned char>(c)]);
+}
 
 void toUpperInPlace(std::string& text) {
     for (char& c : text)

@@ -11,7 +11,9 @@
 namespace kodexa {
 namespace {
 
-[[noreturn]] void refuse(const std::string& why) { throw PacketError("Datenpaket fehlerhaft: " + why); }
+[[noreturn]] void refuse(const std::string& why) {
+    throw PacketError("Datenpaket fehlerhaft: " + why);
+}
 
 // Little-endian reading within the packet's bounds; running past the end refuses the packet.
 class ByteCursor {
@@ -66,7 +68,9 @@ std::uint64_t maxForSize(std::size_t size) {
     return size >= 8 ? std::numeric_limits<std::uint64_t>::max() : (std::uint64_t{1} << (8 * size)) - 1;
 }
 
-bool isIntegerSize(std::uint32_t size) { return size == 1 || size == 2 || size == 4 || size == 8; }
+bool isIntegerSize(std::uint32_t size) {
+    return size == 1 || size == 2 || size == 4 || size == 8;
+}
 
 // Checks an attribute's type word and returns the length of its value in bytes.
 std::size_t attributeValueLength(ByteCursor& in, std::uint32_t typeWord) {
@@ -75,7 +79,8 @@ std::size_t attributeValueLength(ByteCursor& in, std::uint32_t typeWord) {
     const std::uint32_t kind = kindOf(typeWord);
     const bool varying = (typeWord & VaryingFlag) != 0;
     const bool array = (typeWord & ArrayFlag) != 0;
-    const std::uint32_t unknownBits = typeWord & ~(0xFFFFu | (0x3Fu << 16) | VaryingFlag | ArrayFlag | RoundtripFlag);
+    const std::uint32_t unknownBits =
+        typeWord & ~(0xFFFFu | (0x3Fu << 16) | VaryingFlag | ArrayFlag | RoundtripFlag);
     if (unknownBits != 0 || (varying && array))
         refuse("unbekannter Typ eines Attributs");
 
@@ -168,8 +173,8 @@ public:
                          std::span<const std::byte> packetBytes);
 };
 
-void PacketReader::readRows(ByteCursor& in, const PacketSchema& schema, std::uint32_t rowCount, RowStore& rows,
-                            std::span<const std::byte> packetBytes) {
+void PacketReader::readRows(ByteCursor& in, const PacketSchema& schema, std::uint32_t rowCount,
+                            RowStore& rows, std::span<const std::byte> packetBytes) {
     const std::size_t columnCount = schema.columns.size();
     const std::size_t statusBytes = (columnCount + 3) / 4;
     // Every row takes at least its status bytes: a count beyond that cannot be right and must not
@@ -196,14 +201,16 @@ void PacketReader::readRows(ByteCursor& in, const PacketSchema& schema, std::uin
                 refuse(rowName() + " hat einen nicht unterstützten Feldstatus");
             if (pair == 1) {
                 if (schema.columns[column].required())
-                    refuse(rowName() + " hat keinen Wert im Pflichtfeld '" + cp1252::toUtf8(schema.columns[column].name) + "'");
+                    refuse(rowName() + " hat keinen Wert im Pflichtfeld '" +
+                           cp1252::toUtf8(schema.columns[column].name) + "'");
                 rows.cells_.push_back({0, RowStore::NullLength});
                 continue;
             }
             const std::size_t prefix = packet::sizeOf(schema.columns[column].typeWord);
             const std::uint64_t length = in.readUnsigned(prefix, "Feldlänge");
             if (widths[column] != 0 && length > widths[column])
-                refuse(rowName() + ": der Wert im Feld '" + cp1252::toUtf8(schema.columns[column].name) + "' ist länger als das Feld");
+                refuse(rowName() + ": der Wert im Feld '" + cp1252::toUtf8(schema.columns[column].name) +
+                       "' ist länger als das Feld");
             const std::size_t offset = in.position();
             in.text(length, "Feldwert");
             rows.cells_.push_back({static_cast<std::uint32_t>(offset), static_cast<std::uint32_t>(length)});
@@ -241,7 +248,8 @@ PacketAttribute PacketAttribute::zeroTerminatedText(std::string name, std::strin
 
 PacketAttribute PacketAttribute::unsignedArray(std::string name, std::uint16_t elementSize,
                                                const std::vector<std::uint64_t>& elements) {
-    PacketAttribute attribute{std::move(name), (packet::KindUnsignedInt << 16) | packet::ArrayFlag | elementSize, {}};
+    PacketAttribute attribute{
+        std::move(name), (packet::KindUnsignedInt << 16) | packet::ArrayFlag | elementSize, {}};
     appendLittleEndian(attribute.rawValue, elements.size(), 4);
     for (std::uint64_t element : elements)
         appendLittleEndian(attribute.rawValue, element, elementSize);
@@ -262,8 +270,8 @@ std::int64_t decodeInteger(std::string_view bytes, std::uint32_t kind) {
 
 std::optional<std::int64_t> PacketAttribute::integerValue() const {
     const std::uint32_t kind = packet::kindOf(typeWord);
-    if ((kind != packet::KindSignedInt && kind != packet::KindUnsignedInt) || (typeWord & packet::ArrayFlag) ||
-        rawValue.size() != packet::sizeOf(typeWord) || rawValue.empty())
+    if ((kind != packet::KindSignedInt && kind != packet::KindUnsignedInt) ||
+        (typeWord & packet::ArrayFlag) || rawValue.size() != packet::sizeOf(typeWord) || rawValue.empty())
         return std::nullopt;
     return decodeInteger(rawValue, kind);
 }
@@ -271,8 +279,8 @@ std::optional<std::int64_t> PacketAttribute::integerValue() const {
 std::vector<std::int64_t> PacketAttribute::integerElements() const {
     const std::uint32_t kind = packet::kindOf(typeWord);
     const std::size_t size = packet::sizeOf(typeWord);
-    if ((kind != packet::KindSignedInt && kind != packet::KindUnsignedInt) || !(typeWord & packet::ArrayFlag) ||
-        size == 0 || rawValue.size() < 4)
+    if ((kind != packet::KindSignedInt && kind != packet::KindUnsignedInt) ||
+        !(typeWord & packet::ArrayFlag) || size == 0 || rawValue.size() < 4)
         return {};
     const std::string_view elements = std::string_view(rawValue).substr(4);
     std::vector<std::int64_t> values;
@@ -329,7 +337,8 @@ void RowStore::appendRow(std::span<const FieldValue> values) {
             cells_.push_back({0, NullLength});
             continue;
         }
-        cells_.push_back({static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(value->size())});
+        cells_.push_back(
+            {static_cast<std::uint32_t>(text_.size()), static_cast<std::uint32_t>(value->size())});
         text_.append(*value);
     }
 }
@@ -370,7 +379,8 @@ DataPacket readPacket(std::span<const std::byte> bytes) {
     result.rows = RowStore(columnCount);
     PacketReader::readRows(in, result.schema, rowCount, result.rows, bytes);
     if (!in.atEnd())
-        refuse(std::to_string(in.remaining()) + " Bytes nach dem letzten Datensatz; die Anzahl der Datensätze passt nicht");
+        refuse(std::to_string(in.remaining()) +
+               " Bytes nach dem letzten Datensatz; die Anzahl der Datensätze passt nicht");
     return result;
 }
 
@@ -378,12 +388,13 @@ DataPacket readBlock(std::span<const std::byte> block) {
     ByteCursor in(block);
     const std::uint32_t length = in.u32("Länge des Pakets");
     if (length != in.remaining())
-        refuse("die Länge " + std::to_string(length) + " passt nicht zu den " + std::to_string(in.remaining()) +
-               " Bytes des Pakets");
+        refuse("die Länge " + std::to_string(length) + " passt nicht zu den " +
+               std::to_string(in.remaining()) + " Bytes des Pakets");
     return readPacket(block.subspan(4));
 }
 
-std::string writePacket(const PacketSchema& schema, const RowStore& rows, std::span<const std::uint32_t> order) {
+std::string writePacket(const PacketSchema& schema, const RowStore& rows,
+                        std::span<const std::uint32_t> order) {
     std::string out;
     appendLittleEndian(out, packet::Magic, 4);
     appendLittleEndian(out, 1, 2); // version 1.0
@@ -435,7 +446,8 @@ std::string writePacket(const PacketSchema& schema, const RowStore& rows, std::s
                 continue;
             const std::size_t prefix = packet::sizeOf(schema.columns[column].typeWord);
             if (value->size() > maxForSize(prefix))
-                throw PacketError("Wert im Feld '" + cp1252::toUtf8(schema.columns[column].name) + "' ist zu lang für das Datenpaket");
+                throw PacketError("Wert im Feld '" + cp1252::toUtf8(schema.columns[column].name) +
+                                  "' ist zu lang für das Datenpaket");
             appendLittleEndian(out, value->size(), prefix);
             out += *value;
         }

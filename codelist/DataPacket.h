@@ -28,8 +28,12 @@ constexpr std::uint32_t RoundtripFlag = 0x80000000;
 constexpr std::uint32_t StringField = (KindString << 16) | VaryingFlag | 1; // 0x00490001
 constexpr std::uint16_t RequiredFieldFlag = 4;
 
-constexpr std::uint32_t sizeOf(std::uint32_t typeWord) { return typeWord & 0xFFFF; }
-constexpr std::uint32_t kindOf(std::uint32_t typeWord) { return (typeWord >> 16) & 0x3F; }
+constexpr std::uint32_t sizeOf(std::uint32_t typeWord) {
+    return typeWord & 0xFFFF;
+}
+constexpr std::uint32_t kindOf(std::uint32_t typeWord) {
+    return (typeWord >> 16) & 0x3F;
+}
 } // namespace packet
 
 // An attribute as stored: its value is kept as the raw bytes that follow the type word, so that
@@ -44,7 +48,8 @@ struct PacketAttribute {
     static PacketAttribute signedInt(std::string name, std::uint16_t size, std::int64_t value,
                                      bool roundtrip = false);
     // A varying string with a 2-byte length prefix and a closing zero byte counted in the length.
-    static PacketAttribute zeroTerminatedText(std::string name, std::string_view text, bool roundtrip = false);
+    static PacketAttribute zeroTerminatedText(std::string name, std::string_view text,
+                                              bool roundtrip = false);
     static PacketAttribute unsignedArray(std::string name, std::uint16_t elementSize,
                                          const std::vector<std::uint64_t>& elements);
 
@@ -124,7 +129,8 @@ DataPacket readPacket(std::span<const std::byte> packet);
 DataPacket readBlock(std::span<const std::byte> block);
 
 // Writes the rows in the given order (row numbers into rows) with the schema's columns and attributes.
-std::string writePacket(const PacketSchema& schema, const RowStore& rows, std::span<const std::uint32_t> order);
+std::string writePacket(const PacketSchema& schema, const RowStore& rows,
+                        std::span<const std::uint32_t> order);
 std::string writePacket(const PacketSchema& schema, const RowStore& rows);
 std::string makeBlock(std::string_view packet);
 

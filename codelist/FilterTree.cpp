@@ -509,7 +509,8 @@ ConditionPtr makeComparison(TextPtr left, Comparison comparison, TextPtr right) 
     const auto* leftField = dynamic_cast<const FieldText*>(left.get());
     const auto* rightField = dynamic_cast<const FieldText*>(right.get());
     if (leftField != nullptr && rightConstant != nullptr)
-        return std::make_unique<FieldComparison>(leftField->field(), ConstantBound(comparison, *rightConstant));
+        return std::make_unique<FieldComparison>(leftField->field(),
+                                                 ConstantBound(comparison, *rightConstant));
     if (leftConstant != nullptr && rightField != nullptr)
         return std::make_unique<FieldComparison>(rightField->field(),
                                                  ConstantBound(mirrored(comparison), *leftConstant));

@@ -31,10 +31,10 @@ public:
 // that field, the way an index serves a range.
 struct FieldBound {
     std::size_t field = 0;
-    std::string text;       // the constant
-    std::string key;        // its collation key
-    bool lower = true;      // field >= or > the constant; else field <= or < it
-    bool inclusive = true;  // >= or <=
+    std::string text;      // the constant
+    std::string key;       // its collation key
+    bool lower = true;     // field >= or > the constant; else field <= or < it
+    bool inclusive = true; // >= or <=
 };
 
 // A compiled filter expression: true for the rows that the view keeps.
@@ -51,14 +51,16 @@ public:
 class FilterCompiler {
 public:
     virtual ~FilterCompiler() = default;
-    virtual std::unique_ptr<RowPredicate> compile(std::string_view expression, const RowAccess& fields) const = 0;
+    virtual std::unique_ptr<RowPredicate> compile(std::string_view expression,
+                                                  const RowAccess& fields) const = 0;
 };
 
 // The table turns this into "<table>: Das Feld '<name>' wurde nicht gefunden".
 class UnknownFieldError : public std::runtime_error {
 public:
     explicit UnknownFieldError(std::string fieldName)
-        : std::runtime_error("Das Feld '" + fieldName + "' wurde nicht gefunden"), name_(std::move(fieldName)) {}
+        : std::runtime_error("Das Feld '" + fieldName + "' wurde nicht gefunden"),
+          name_(std::move(fieldName)) {}
     const std::string& fieldName() const { return name_; }
 
 private:

@@ -218,7 +218,8 @@ TEST(ClientDataSet, ADamagedPacketLeavesTheTableClosed) {
         table.open();
         FAIL();
     } catch (const DatabaseError& error) {
-        EXPECT_TRUE(std::string(error.what()).starts_with("ClientDataSet1: Datenpaket fehlerhaft")) << error.what();
+        EXPECT_TRUE(std::string(error.what()).starts_with("ClientDataSet1: Datenpaket fehlerhaft"))
+            << error.what();
     }
     EXPECT_FALSE(table.active());
 }

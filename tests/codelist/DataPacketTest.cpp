@@ -1,5 +1,5 @@
-#include "CodeList.h"
 #include "DataPacket.h"
+#include "CodeList.h"
 #include "DatabaseError.h"
 
 #include <gtest/gtest.h>
@@ -23,7 +23,9 @@ std::string carriedBlock() {
     return {reinterpret_cast<const char*>(block.data()), block.size()};
 }
 
-std::string carriedPacket() { return carriedBlock().substr(4); }
+std::string carriedPacket() {
+    return carriedBlock().substr(4);
+}
 
 void expectRefused(const std::string& packet, const std::string& why) {
     try {

@@ -9,7 +9,8 @@ namespace {
 void roundTrip(const kodexa::DataPacket& packet) {
     const std::string written = kodexa::writePacket(packet.schema, packet.rows);
     const kodexa::DataPacket again = kodexa::readPacket(kodexa::asBytes(written));
-    if (again.rows.rowCount() != packet.rows.rowCount() || kodexa::writePacket(again.schema, again.rows) != written)
+    if (again.rows.rowCount() != packet.rows.rowCount() ||
+        kodexa::writePacket(again.schema, again.rows) != written)
         std::abort();
 }
 
