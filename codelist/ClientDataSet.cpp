@@ -139,20 +139,18 @@ void TClientDataSet::compileFilter() {
     }
     const std::size_t count = rows_.rowCount();
     passes_.assign(count, false);
-    const std::vector<std::uint32_t> candidates = candidateRows(predicate->bounds());
-    if (candidates.size() == count) {
+    const std::vector<FieldBound> bounds = predicate->bounds();
+    if (bounds.empty()) {
         for (std::size_t row = 0; row < count; ++row)
             passes_[row] = predicate->matches(*this, row);
     } else {
-        for (std::uint32_t row : candidates)
+        for (std::uint32_t row : candidateRows(bounds))
             passes_[row] = predicate->matches(*this, row);
     }
     predicate_ = std::move(predicate);
 }
 
-std::vector<std::uint32_t> TClientDataSet::candidateRows(const std::vector<FieldBound>& bounds) {
-    if (bounds.empty())
-        return orderFor({});
+std::span<const std::uint32_t> TClientDataSet::candidateRows(const std::vector<FieldBound>& bounds) {
     // Every passing row lies between the bounds on one field: only the rows of that stretch of the
     // order by the field need testing, as an index would serve the range.
     const std::size_t field = bounds.front().field;

@@ -135,7 +135,9 @@ private:
     void openFromPacket();
     void releaseWorkingTable();
     bool fieldOrdersLikeBytes(std::size_t field) const;
-    std::vector<std::uint32_t> candidateRows(const std::vector<FieldBound>& bounds);
+    // The stretch of the order by the first bound's field that holds every row within the bounds;
+    // a view into the cached order, valid until the orders are rebuilt.
+    std::span<const std::uint32_t> candidateRows(const std::vector<FieldBound>& bounds);
     std::vector<std::size_t> parseIndexFields(std::string_view names) const;
     const std::vector<std::uint32_t>& orderFor(const std::vector<std::size_t>& fields);
     void compileFilter();
