@@ -17,8 +17,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinterInfo>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -59,6 +61,35 @@ struct PrintServer {
     }
     QString output() const { return folder + QStringLiteral("/out/job.pdf"); }
 };
+
+// The server's complaints about print jobs: a job whose filter fails stops in the queue for good, and
+// the reason is only in the server's log.
+QString jobFailures(const PrintServer& server) {
+    QFile log(server.folder + QStringLiteral("/log/error_log"));
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    const QList<QByteArray> lines = log.readAll().split('\n');
+    const auto isFailure = [](const QByteArray& line) { return line.startsWith("E ") && line.contains("[Job "); };
+    if (std::none_of(lines.begin(), lines.end(), isFailure))
+        return {};
+    // After a failure the server copies the job's debug messages into the log, the filters' among them.
+    static const QRegularExpression filterMessage(
+        QStringLiteral("stopped with status|error|can't|cannot|unable|no such|denied"),
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList failures;
+    for (const QByteArray& line : lines) {
+        const QString text = QString::fromUtf8(line);
+        if (isFailure(line) || (line.startsWith("D ") && text.contains(filterMessage)))
+            failures.append(text);
+    }
+    return failures.join(u'\n');
+}
+
+void cancelAllJobs() {
+    QProcess cancel;
+    cancel.start(QStringLiteral("cancel"), {QStringLiteral("-a"), QStringLiteral("kx")});
+    cancel.waitForFinished(10000);
+}
 
 bool queueIsEmpty() {
     QProcess lpstat;
@@ -126,15 +157,24 @@ private:
         if (!driven)
             qWarning("the output options did not show");
         if (server.unavailable.isEmpty() && QFile::exists(server.folder)) {
-            // The job leaves the queue once the PDF is complete.
-            if (!QTest::qWaitFor([] { return queueIsEmpty(); }, 30000))
-                qWarning("the print job did not leave the queue");
+            // The job leaves the queue once the PDF is complete; a failed one never does.
+            const bool left = QTest::qWaitFor(
+                [&] { return queueIsEmpty() || !(jobFailure = jobFailures(server)).isEmpty(); }, 30000);
+            if (!jobFailure.isEmpty()) {
+                // The filter's own message may follow the first complaint by a moment.
+                QTest::qWait(500);
+                jobFailure = jobFailures(server);
+                cancelAllJobs();
+            }
+            else if (!left)
+                jobFailure = QStringLiteral("the print job did not leave the queue");
         }
         return printer;
     }
 
     std::shared_ptr<const PageStore> pages;
     PrintServer server;
+    QString jobFailure; // what the print server said of a job that failed
     std::unique_ptr<QTemporaryDir> folder;
     QString output;
     std::unique_ptr<testsupport::PdfFilePrinters> pdfPrinters;
@@ -153,6 +193,7 @@ void SystemPrinterTest::initTestCase() {
 
 void SystemPrinterTest::init() {
     folder = std::make_unique<QTemporaryDir>();
+    jobFailure.clear();
     output = server.output();
     if (!server.unavailable.isEmpty()) {
         output = folder->filePath(QStringLiteral("printed.pdf"));
@@ -177,6 +218,7 @@ void SystemPrinterTest::printsPagesTwoToFourOnTheSystemPrinter() {
         qWarning("No CUPS server (%s): checking the print against Qt's PDF output instead",
                  qPrintable(server.unavailable));
     const QString printer = printPages(2, 4, 1, false);
+    QVERIFY2(jobFailure.isEmpty(), qPrintable(jobFailure));
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join(u'\n')));
     if (server.unavailable.isEmpty())
         QCOMPARE(printer, QStringLiteral("kx on Test Bench"));
@@ -191,10 +233,12 @@ void SystemPrinterTest::copiesAndCollateReachThePrinter() {
         QSKIP(qPrintable(
             QStringLiteral("No CUPS server (%1): a PDF file makes no copies").arg(server.unavailable)));
     printPages(2, 3, 2, true);
+    QVERIFY2(jobFailure.isEmpty(), qPrintable(jobFailure));
     QVERIFY2(prompts.errors.isEmpty(), qPrintable(prompts.errors.join(u'\n')));
     QCOMPARE(pagesOnSheets(output, *pages), (QList<int>{2, 3, 2, 3}));
     QFile::remove(output);
     printPages(2, 3, 2, false);
+    QVERIFY2(jobFailure.isEmpty(), qPrintable(jobFailure));
     QCOMPARE(pagesOnSheets(output, *pages), (QList<int>{2, 2, 3, 3}));
 }
 
