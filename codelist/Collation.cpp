@@ -137,9 +137,19 @@ std::shared_ptr<const LocaleCollator> makeLocaleCollator(const std::string& loca
     return std::make_shared<const LocaleCollator>(localeName);
 }
 
+std::shared_ptr<const LocaleCollator> makeUserLocaleCollator(const std::string& localeName) {
+    try {
+        return makeLocaleCollator(localeName);
+    } catch (const std::runtime_error&) {
+        if (localeName == DefaultLocale)
+            throw;
+        return makeLocaleCollator(std::string(DefaultLocale));
+    }
+}
+
 std::shared_ptr<const LocaleCollator> userLocaleCollator() {
     static const std::shared_ptr<const LocaleCollator> collator =
-        makeLocaleCollator(userCollationLocaleName());
+        makeUserLocaleCollator(userCollationLocaleName());
     return collator;
 }
 

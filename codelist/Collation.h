@@ -47,7 +47,13 @@ private:
 
 std::shared_ptr<const LocaleCollator> makeLocaleCollator(const std::string& localeName);
 
-// The user's locale collation, built on first use and shared by every table.
+// The collation for a locale name from the environment: the locale's, or German's when ICU cannot
+// open one for that name (a language part of twelve letters or more, for one), as for no locale at
+// all. A name ICU opens but does not know keeps ICU's root collation.
+std::shared_ptr<const LocaleCollator> makeUserLocaleCollator(const std::string& localeName);
+
+// The user's locale collation (makeUserLocaleCollator of userCollationLocaleName), built on first
+// use and shared by every table.
 std::shared_ptr<const LocaleCollator> userLocaleCollator();
 
 } // namespace kodexa

@@ -42,30 +42,52 @@ int fromCodePoint(char32_t cp) {
     return -1;
 }
 
-// Decodes one UTF-8 sequence at text[pos]; returns the code point (U+FFFD when malformed) and
-// advances pos past it.
+// What decodeUtf8 gives for a malformed sequence; no code point has this value.
+constexpr char32_t Malformed = 0xFFFFFFFF;
+
+// Decodes one UTF-8 sequence at text[pos] and advances pos past it. The bytes allowed after each
+// lead byte follow Unicode's table of well-formed sequences, so overlong forms ("\xC0\xA7" for an
+// apostrophe), surrogates and values beyond U+10FFFF are malformed like stray or missing
+// continuation bytes. A malformed sequence gives Malformed and advances pos past its longest
+// beginning that could still have been well formed (at least the one byte).
 char32_t decodeUtf8(std::string_view text, std::size_t& pos) {
     const auto lead = static_cast<unsigned char>(text[pos++]);
     if (lead < 0x80)
         return lead;
     int extra = 0;
     char32_t cp = 0;
-    if ((lead & 0xE0) == 0xC0) {
+    unsigned char low = 0x80; // the range of the next continuation byte
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
         extra = 1;
         cp = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
         extra = 2;
         cp = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
+        if (lead == 0xE0)
+            low = 0xA0; // below: overlong
+        else if (lead == 0xED)
+            high = 0x9F; // above: surrogates
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
         extra = 3;
         cp = lead & 0x07;
+        if (lead == 0xF0)
+            low = 0x90; // below: overlong
+        else if (lead == 0xF4)
+            high = 0x8F; // above: beyond U+10FFFF
     } else {
-        return 0xFFFD;
+        return Malformed; // a continuation byte, an overlong lead (C0, C1) or beyond U+10FFFF (F5..FF)
     }
     for (int i = 0; i < extra; ++i) {
-        if (pos >= text.size() || (static_cast<unsigned char>(text[pos]) & 0xC0) != 0x80)
-            return 0xFFFD;
-        cp = (cp << 6) | (static_cast<unsigned char>(text[pos++]) & 0x3F);
+        if (pos >= text.size())
+            return Malformed;
+        const auto byte = static_cast<unsigned char>(text[pos]);
+        if (byte < low || byte > high)
+            return Malformed;
+        cp = (cp << 6) | (byte & 0x3F);
+        ++pos;
+        low = 0x80;
+        high = 0xBF;
     }
     return cp;
 }
@@ -97,10 +119,32 @@ std::string fromUtf8(std::string_view utf8) {
     out.reserve(utf8.size());
     std::size_t pos = 0;
     while (pos < utf8.size()) {
-        const int byte = fromCodePoint(decodeUtf8(utf8, pos));
+        const char32_t cp = decodeUtf8(utf8, pos);
+        const int byte = cp == Malformed ? -1 : fromCodePoint(cp);
         out += byte < 0 ? '?' : static_cast<char>(byte);
     }
     return out;
+}
+
+StrictConversion fromUtf8Strict(std::string_view utf8) {
+    StrictConversion result;
+    result.text.reserve(utf8.size());
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const char32_t cp = decodeUtf8(utf8, pos);
+        if (cp == Malformed) {
+            result.problem = StrictConversion::Problem::MalformedUtf8;
+            return result;
+        }
+        const int byte = fromCodePoint(cp);
+        if (byte < 0) {
+            result.problem = StrictConversion::Problem::OutsideCodePage;
+            result.character = cp;
+            return result;
+        }
+        result.text += static_cast<char>(byte);
+    }
+    return result;
 }
 
 std::string toUtf8(std::string_view text) {

@@ -7,9 +7,21 @@
 // places where it meets UTF-8 (the source list, command-line input and output, widgets).
 namespace kodexa::cp1252 {
 
-// Characters outside the code page become '?', as typed input would. Malformed UTF-8 sequences
-// count as one character each and become '?' too.
+// Characters outside the code page become '?', as typed input would. Malformed UTF-8 (a stray or
+// missing continuation byte, an overlong form, a surrogate, a value beyond U+10FFFF) becomes '?'
+// too, once for each longest beginning of a sequence that could still have been well formed.
 std::string fromUtf8(std::string_view utf8);
+
+// The strict reading, for text from outside that must not change on its way in (command-line
+// arguments): the text when it is well-formed UTF-8 and the code page holds every character of
+// it, otherwise the first problem found.
+struct StrictConversion {
+    enum class Problem { None, MalformedUtf8, OutsideCodePage };
+    std::string text; // Windows-1252; only meaningful without a problem
+    Problem problem = Problem::None;
+    char32_t character = 0; // with OutsideCodePage: the character the code page lacks
+};
+StrictConversion fromUtf8Strict(std::string_view utf8);
 
 std::string toUtf8(std::string_view text);
 

@@ -1,12 +1,12 @@
 #include "PageFiles.h"
 
+#include "OutputFile.h"
 #include "PageFile.h"
 #include "PdfOutput.h"
 #include "ReportLayout.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace kodexa::report {
 
@@ -60,8 +60,8 @@ void savePageFile(const PageStore& pages, const QString& fileName) {
     } catch (const PageFileError& error) {
         cannotSave(fileName, error.what());
     }
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) ||
+    OutputFile file(nativeFileName(fileName));
+    if (!file.open() ||
         file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
         !file.commit())
         cannotSave(fileName, file.errorString().toStdString());

@@ -30,8 +30,8 @@ std::vector<const FileFormat*> saveFormats();
 // Page files larger than this are refused before they are read.
 inline constexpr qint64 MaxPageFileBytes = qint64(64) << 20;
 
-// Writes the store unchanged; an existing file is replaced only once the new one is complete.
-// Throws ReportError naming the file.
+// Writes the store unchanged through OutputFile: an existing file is replaced only once the new
+// one is complete, a device or FIFO is written in place. Throws ReportError naming the file.
 void savePageFile(const PageStore& pages, const QString& fileName);
 // Throws ReportError naming the file and saying what is wrong with it.
 PageStore openPageFile(const QString& fileName);

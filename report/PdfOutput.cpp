@@ -1,5 +1,6 @@
 #include "PdfOutput.h"
 
+#include "OutputFile.h"
 #include "PagePainter.h"
 #include "ReportLayout.h"
 
@@ -8,7 +9,6 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 
 namespace kodexa::report {
 
@@ -22,13 +22,18 @@ QPageLayout layoutOf(const Page& page) {
 } // namespace
 
 void writePdf(const PageStore& pages, const QString& fileName) {
+    writePdf(pages, nativeFileName(fileName));
+}
+
+void writePdf(const PageStore& pages, const std::filesystem::path& fileName) {
     const auto cannotWrite = [&](const QString& reason) {
-        return ReportError("Cannot write \"" + QDir::toNativeSeparators(fileName).toStdString() + "\". " +
+        return ReportError("Cannot write \"" +
+                           QDir::toNativeSeparators(displayFileName(fileName)).toStdString() + "\". " +
                            reason.toStdString());
     };
     // An existing file is replaced only once the new one is complete.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
+    OutputFile file(fileName);
+    if (!file.open())
         throw cannotWrite(file.errorString());
     {
         QPdfWriter writer(&file);

@@ -11,9 +11,11 @@
 #include "FontMetricsMeasurer.h"
 #include "PdfOutput.h"
 #include "ReportComponents.h"
+#include "RuntimeFolder.h"
 
 #include <QGuiApplication>
 
+#include <filesystem>
 #include <memory>
 #include <ostream>
 
@@ -33,6 +35,7 @@ public:
     }
 
 private:
+    RuntimeFolder runtimeFolder_; // before the application, which looks there as it starts
     int argc_ = 1;
     char name_[9] = "cpvquery";
     char* argv_[2] = {name_, nullptr};
@@ -75,7 +78,7 @@ int writePdf(TClientDataSet& table, const std::string& file, std::ostream& err) 
     GuiSession session;
     const report::GenerationResult result = generateCodeList(table);
     try {
-        report::writePdf(result.pages, QString::fromLocal8Bit(file.c_str()));
+        report::writePdf(result.pages, std::filesystem::path(file)); // the name's bytes as given
     } catch (const report::ReportError& error) {
         err << "cpvquery: " << error.what() << '\n';
         return 1;

@@ -6,7 +6,8 @@
 // It loads the carried list as the main window's table, sets the order, runs the search exactly as
 // the "&Suchen" button does and prints the resulting view, one row a line (code TAB description,
 // UTF-8). A rejected search prints the error report's text on standard error, then the view that
-// remains, and exits with status 2.
+// remains, and exits with status 2, as does a --code or --desc value that is not UTF-8 or has a
+// character that the code list cannot hold. Output that cannot be written fails the run (status 1).
 #include "CpvQuery.h"
 
 #include "ClientDataSet.h"
@@ -15,9 +16,12 @@
 #include "DatabaseError.h"
 #include "ErrorText.h"
 #include "Search.h"
+#include "StandardOutput.h"
 
+#include <cstdio>
 #include <exception>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -28,6 +32,32 @@ using kodexa::cpvquery::Options;
 constexpr std::string_view Usage =
     "usage: cpvquery [--sort code|desc] [--code TEXT] [--desc TEXT] [--print-filter]\n"
     "                [--tree | --locate | --report-summary | --pdf FILE]\n";
+
+// A value that the program refuses rather than change.
+class OptionValueError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A text option's value as the code list holds text. The command line is taken strictly: a
+// malformed sequence must not become a character (the overlong "\xC0\xA7" a quote), nor a character
+// outside the code page the "?" that the search fields make of typed input.
+std::string textValue(std::string_view option, std::string_view value) {
+    const kodexa::cp1252::StrictConversion text = kodexa::cp1252::fromUtf8Strict(value);
+    const std::string prefix = "option '" + std::string(option) + "': the value ";
+    switch (text.problem) {
+    case kodexa::cp1252::StrictConversion::Problem::None:
+        return text.text;
+    case kodexa::cp1252::StrictConversion::Problem::MalformedUtf8:
+        throw OptionValueError(prefix + "is not valid UTF-8");
+    case kodexa::cp1252::StrictConversion::Problem::OutsideCodePage: {
+        char codePoint[16];
+        std::snprintf(codePoint, sizeof codePoint, "U+%04X", static_cast<unsigned>(text.character));
+        throw OptionValueError(prefix + "has a character that the code list cannot hold: " + codePoint);
+    }
+    }
+    throw OptionValueError(prefix + "cannot be read");
+}
 
 std::optional<Options> parseOptions(int argc, char** argv) {
     Options options;
@@ -40,9 +70,9 @@ std::optional<Options> parseOptions(int argc, char** argv) {
                 return std::nullopt;
             options.sortByDescription = order == "desc";
         } else if (arg == "--code" && hasValue) {
-            options.codeText = kodexa::cp1252::fromUtf8(argv[++i]);
+            options.codeText = textValue(arg, argv[++i]);
         } else if (arg == "--desc" && hasValue) {
-            options.descriptionText = kodexa::cp1252::fromUtf8(argv[++i]);
+            options.descriptionText = textValue(arg, argv[++i]);
         } else if (arg == "--pdf" && hasValue) {
             options.pdfFile = argv[++i];
         } else if (arg == "--print-filter") {
@@ -106,18 +136,32 @@ int run(const Options& options) {
     return status != 0 ? status : modeStatus;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    const std::optional<Options> options = parseOptions(argc, argv);
-    if (!options) {
-        std::cerr << Usage;
-        return 64;
-    }
+int runCommandLine(int argc, char** argv) {
     try {
+        const std::optional<Options> options = parseOptions(argc, argv);
+        if (!options) {
+            std::cerr << Usage;
+            return 64;
+        }
         return run(*options);
+    } catch (const OptionValueError& error) {
+        std::cerr << "cpvquery: " << error.what() << '\n';
+        return 2;
     } catch (const std::exception& error) {
         std::cerr << "cpvquery: " << error.what() << '\n';
         return 1;
+    } catch (...) {
+        std::cerr << "cpvquery: stopped on an unknown error\n";
+        return 1;
     }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    kodexa::cpvquery::StandardOutput output;
+    const int status = runCommandLine(argc, argv);
+    if (!output.finish())
+        return 1;
+    return status;
 }

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <numeric>
 #include <random>
+#include <stdexcept>
+#include <vector>
 
 using namespace kodexa;
 
@@ -40,6 +42,32 @@ TEST(CollationLocale, FirstSetVariableWinsAndCOrPosixMeanGerman) {
     EXPECT_EQ(collationLocaleName("C", "fr_FR", nullptr), "de_DE");
     EXPECT_EQ(collationLocaleName(nullptr, "POSIX", nullptr), "de_DE");
     EXPECT_EQ(collationLocaleName(nullptr, nullptr, "C.UTF-8"), "de_DE");
+}
+
+TEST(CollationLocale, CodeSetAndModifierAreCutOff) {
+    EXPECT_EQ(collationLocaleName(nullptr, nullptr, "de_DE@euro"), "de_DE");
+    EXPECT_EQ(collationLocaleName(nullptr, nullptr, "de_DE.UTF-8@euro"), "de_DE");
+    EXPECT_EQ(collationLocaleName("sv_SE.ISO-8859-15@euro", nullptr, nullptr), "sv_SE");
+    EXPECT_EQ(collationLocaleName(nullptr, nullptr, "C@euro"), "de_DE");
+    EXPECT_EQ(collationLocaleName(nullptr, nullptr, ".UTF-8"), "de_DE"); // nothing before the code set
+}
+
+// A locale name from the environment that ICU cannot open falls back to German instead of stopping
+// the program; asked for by name, the same locale still fails.
+TEST(CollationLocale, AnUnusableLocaleNameMeansGerman) {
+    const std::shared_ptr<const LocaleCollator> german = makeLocaleCollator("de_DE");
+    const std::vector<std::string> texts = {text("Ärlig"), text("Zebra"), text("Apfel"), text("co-op"),
+                                            text("Coop"),  text("03"),    text("0-3")};
+    for (const char* name :
+         {"Germanyyyyyyyy", "Germanyyyyyy", "xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx"}) {
+        EXPECT_THROW(makeLocaleCollator(name), std::runtime_error) << name;
+        const std::shared_ptr<const LocaleCollator> fallback = makeUserLocaleCollator(name);
+        for (const std::string& t : texts)
+            EXPECT_EQ(fallback->sortKey(t), german->sortKey(t)) << name;
+        EXPECT_LT(fallback->compare(text("Ärlig"), text("Zebra")), 0) << name;
+    }
+    // A usable locale keeps its own order.
+    EXPECT_GT(makeUserLocaleCollator("sv_SE")->compare(text("Ärlig"), text("Zebra")), 0);
 }
 
 TEST(CollationLocale, TheUsersCollatorIsMadeOnceAndShared) {

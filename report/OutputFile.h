@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QIODevice>
+#include <QString>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace kodexa::report {
+
+// A file that a writer fills from start to end: a page file, a PDF.
+//
+// A regular file, or a new one, is written under a temporary name beside it and renamed over the
+// old one only once it is complete and on disk, so a failed write leaves the old file as it was.
+// A device or FIFO that exists is written in place: renaming over it would destroy it (saving onto
+// /dev/null as root must not leave a regular file there), and its write errors are reported as
+// any other. A symbolic link is followed and its target written; the link stays. A folder is
+// refused, as is a FIFO that no program reads from (the write would wait for ever).
+//
+// The name is the file system's own bytes and reaches it unchanged, also where it is no text in
+// the locale's encoding. Every failure leaves its reason in errorString().
+class OutputFile final : public QIODevice {
+public:
+    explicit OutputFile(std::filesystem::path name);
+    ~OutputFile() override; // an unfinished file is discarded
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Only QIODevice::WriteOnly.
+    bool open(OpenMode mode = WriteOnly) override;
+    // Completes the file: writes what is buffered, then renames the temporary file over the old
+    // one. False when anything on the way failed, the first write error included.
+    bool commit();
+    // Discards the file: the temporary file is removed, the old one stays.
+    void close() override;
+
+    bool isSequential() const override { return true; }
+    // The name with its symbolic links followed: the file that is written.
+    const std::filesystem::path& target() const { return target_; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char* data, qint64 size) override;
+
+private:
+    bool openTarget();
+    bool openInPlace(bool isFifo);
+    // permissions: the old file's, which the new one keeps; none for a new file.
+    bool openBeside(std::optional<unsigned> permissions);
+    bool fail(const QString& reason);
+    bool failWithErrno(int error);
+    bool drain();
+
+    std::filesystem::path name_;
+    std::filesystem::path target_;
+    std::filesystem::path temporary_; // empty when the target is written in place
+    int descriptor_ = -1;
+    std::string buffer_;
+    bool failed_ = false;
+};
+
+// The file system's bytes for a name that the program holds as text (from a file dialog).
+std::filesystem::path nativeFileName(const QString& fileName);
+// A name as messages show it: the bytes as the locale's encoding reads them.
+QString displayFileName(const std::filesystem::path& name);
+
+} // namespace kodexa::report

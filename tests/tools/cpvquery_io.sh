@@ -1,0 +1,245 @@
+#!/usr/bin/env bash
+# cpvquery's input and output at the edges: standard output that cannot be written, PDF targets
+# that are devices, FIFOs, links or names that are not UTF-8, command-line text that is not what the
+# code list can hold, and environments without a usable locale, fonts or runtime folder.
+#
+#   cpvquery_io.sh CPVQUERY CASE        (exit 0: passed, 77: cannot be tried here, else failed)
+set -uo pipefail
+cpvquery=$1
+case_name=$2
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch" || exit 1
+export QT_QPA_PLATFORM=offscreen
+
+failures=0
+fail() {
+    echo "FAILED: $*" >&2
+    failures=$((failures + 1))
+}
+
+# run ARGS...: runs cpvquery with standard output and error into out and err; status in $status.
+run() {
+    "$cpvquery" "$@" >out 2>err
+    status=$?
+}
+
+expect_status() {
+    [ "$status" -eq "$1" ] || fail "exit status $status, expected $1 ($(head -c 300 err))"
+}
+
+expect_err() {
+    [ "$(cat err)" = "$1" ] || fail "standard error: '$(cat err)', expected '$1'"
+}
+
+expect_type() { # expect_type -c|-p|-f|-L FILE
+    test "$1" "$2" || fail "$2 is no longer what it was ($(ls -l "$2" 2>&1))"
+}
+
+# A device that refuses writes as /dev/full does, of the test's own where that may be made, so that
+# a fault that replaced it costs nothing; /dev/full itself only where the test could not replace it.
+full_device() {
+    if mknod full c 1 7 2>/dev/null; then
+        echo "$scratch/full"
+    elif [ "$(id -u)" -ne 0 ]; then
+        echo /dev/full
+    fi
+}
+
+case_stdout_full() {
+    "$cpvquery" >/dev/full 2>err
+    status=$?
+    expect_status 1
+    expect_err "cpvquery: cannot write standard output: No space left on device"
+    "$cpvquery" --report-summary >/dev/full 2>err
+    status=$?
+    expect_status 1
+    expect_err "cpvquery: cannot write standard output: No space left on device"
+    # A short result stays in the buffer until the end and must fail there.
+    "$cpvquery" --code 03000000 >/dev/full 2>err
+    status=$?
+    expect_status 1
+    expect_err "cpvquery: cannot write standard output: No space left on device"
+}
+
+case_stdout_closed() {
+    "$cpvquery" --code 03000000 >&- 2>err
+    status=$?
+    expect_status 1
+    expect_err "cpvquery: cannot write standard output: Bad file descriptor"
+    # Nothing to write: a closed standard output is no failure.
+    "$cpvquery" --code 03000000 --pdf list.pdf >&- 2>err
+    status=$?
+    expect_status 0
+    expect_err ""
+}
+
+case_pdf_full_device() {
+    local device
+    device=$(full_device)
+    [ -n "$device" ] || exit 77
+    run --pdf "$device"
+    expect_status 1
+    expect_err "cpvquery: Cannot write \"$device\". No space left on device"
+    expect_type -c "$device"
+}
+
+case_pdf_fifo_with_reader() {
+    mkfifo list.pdf
+    # The shell holds both ends while cat starts, so cpvquery finds a reader at once and cat sees
+    # the end only after the shell lets go.
+    exec 3<>list.pdf
+    cat list.pdf >received 3>&- &
+    local reader=$!
+    run --pdf list.pdf
+    exec 3>&-
+    wait "$reader"
+    expect_status 0
+    expect_err ""
+    expect_type -p list.pdf
+    [ "$(head -c 5 received)" = "%PDF-" ] || fail "the reader got no PDF"
+    pdfinfo received 2>/dev/null | grep -q '^Pages: *186$' || fail "the PDF that came through is not whole"
+}
+
+case_pdf_fifo_without_reader() {
+    mkfifo list.pdf
+    run --pdf list.pdf
+    expect_status 1
+    expect_err 'cpvquery: Cannot write "list.pdf". No program reads from the FIFO'
+    expect_type -p list.pdf
+}
+
+case_pdf_replaces_regular_file() {
+    echo old >list.pdf
+    chmod 640 list.pdf
+    ln -s list.pdf link.pdf
+    run --code 03000000 --pdf link.pdf
+    expect_status 0
+    expect_type -L link.pdf
+    [ "$(head -c 5 list.pdf)" = "%PDF-" ] || fail "the link's target was not written"
+    [ "$(stat -c %a list.pdf)" = 640 ] || fail "the file lost its permissions"
+    [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err link.pdf list.pdf out " ] || fail "files left behind: $(ls -A)"
+    # A folder in the way is refused and stays.
+    mkdir folder.pdf
+    run --pdf folder.pdf
+    expect_status 1
+    expect_err 'cpvquery: Cannot write "folder.pdf". Is a directory'
+    expect_type -d folder.pdf
+}
+
+case_pdf_name_bytes() {
+    local name
+    for locale in C.UTF-8 C unset; do
+        mkdir "$locale" && cd "$locale" || exit 1
+        for name in $'Liste-\xff.pdf' $'Liste-\xc3\xa4.pdf' $'\xe4\xf6\xfc'; do
+            if [ "$locale" = unset ]; then
+                env -u LANG -u LC_ALL -u LC_CTYPE "$cpvquery" --code 03000000 --pdf "$name" >out 2>err
+            else
+                LC_ALL=$locale LANG=$locale "$cpvquery" --code 03000000 --pdf "$name" >out 2>err
+            fi
+            status=$?
+            expect_status 0
+            [ -f "$name" ] || fail "locale $locale: no file of the name's bytes ($(ls | od -c | head -3))"
+            rm -f -- "$name"
+        done
+        [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err out " ] || fail "locale $locale: other files: $(ls -A | od -c | head -3)"
+        cd ..
+    done
+}
+
+case_text_options_strict() {
+    local value
+    for value in $'\xc0\xa7' $'\xc0\x80' $'a\xe0\x80\xa7' $'\xed\xa0\x80' $'\xf4\x90\x80\x80' $'\xf8\x88\x80\x80\x80' \
+        $'x\xc3' $'\xe2\x82' $'\xff' $'Erd\xe4pfel'; do
+        run --desc "$value"
+        expect_status 2
+        expect_err "cpvquery: option '--desc': the value is not valid UTF-8"
+        [ ! -s out ] || fail "output for a refused value"
+    done
+    run --code $'03\xc0\xa7'
+    expect_status 2
+    expect_err "cpvquery: option '--code': the value is not valid UTF-8"
+    run --desc "中文"
+    expect_status 2
+    expect_err "cpvquery: option '--desc': the value has a character that the code list cannot hold: U+4E2D"
+    run --desc $'\xf0\x9f\x98\x80'
+    expect_status 2
+    expect_err "cpvquery: option '--desc': the value has a character that the code list cannot hold: U+1F600"
+    # What the code page holds passes as it is.
+    run --desc "Erdäpfel"
+    expect_status 0
+    grep -q $'^03212000\tKartoffeln/Erdäpfel und Trockengemüse$' out || fail "ä did not find Erdäpfel"
+    run --desc "Café"
+    expect_status 0
+    grep -q "Café" out || fail "é did not find Café"
+    run --desc "€" --print-filter
+    expect_status 0
+    grep -q "€" out || fail "€ did not reach the filter"
+}
+
+case_unusable_locale() {
+    LC_ALL= LC_COLLATE= LANG=C "$cpvquery" --sort desc >german 2>err # C means German
+    [ -s german ] || fail "no list"
+    local name
+    for name in Germanyyyyyyyy Germanyyyyyyyyyyyyyyyyyyyy de_DE@euro de_DE.UTF-8@euro; do
+        LC_ALL= LC_COLLATE= LANG=$name "$cpvquery" --sort desc >out 2>err
+        status=$?
+        expect_status 0
+        expect_err ""
+        cmp -s out german || fail "LANG=$name: not the German order"
+    done
+    # The report too (fontconfig may warn about the name; that is its own business).
+    LC_ALL= LC_COLLATE= LANG=C "$cpvquery" --report-summary >summary 2>/dev/null
+    LC_ALL= LC_COLLATE= LANG=Germanyyyyyyyy "$cpvquery" --report-summary >out 2>err
+    status=$?
+    expect_status 0
+    cmp -s out summary || fail "LANG=Germanyyyyyyyy: another report"
+}
+
+case_no_fonts_known() {
+    fc-list >/dev/null 2>&1 || exit 77
+    [ -f /usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf ] || exit 77
+    mkdir fontconfig
+    cat >fontconfig/fonts.conf <<CONF
+<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+  <cachedir>$scratch/fontconfig/cache</cachedir>
+</fontconfig>
+CONF
+    [ -z "$(FONTCONFIG_FILE=$scratch/fontconfig/fonts.conf fc-list 2>/dev/null)" ] || fail "the empty configuration knows fonts"
+    "$cpvquery" --report-summary >normal 2>/dev/null
+    FONTCONFIG_FILE=$scratch/fontconfig/fonts.conf "$cpvquery" --report-summary >out 2>err
+    status=$?
+    expect_status 0
+    expect_err ""
+    [ "$(tail -n 1 out)" = $'pages\t186' ] || fail "$(tail -n 1 out) instead of 186 pages"
+    cmp -s out normal || fail "the summary differs from the one with the system's fonts"
+    FONTCONFIG_FILE=$scratch/fontconfig/fonts.conf "$cpvquery" --pdf list.pdf 2>err
+    status=$?
+    expect_status 0
+    pdftotext -f 1 -l 1 list.pdf page1.txt
+    grep -q "Liste der CPV Codes" page1.txt || fail "page 1 has no text: $(head -c 200 page1.txt)"
+    grep -q "^03000000$" page1.txt || fail "page 1 has no codes"
+}
+
+case_quiet_without_runtime_dir() {
+    mkdir tmp
+    env -u XDG_RUNTIME_DIR TMPDIR="$scratch/tmp" "$cpvquery" --report-summary >out 2>err
+    status=$?
+    expect_status 0
+    expect_err ""
+    [ "$(tail -n 1 out)" = $'pages\t186' ] || fail "no summary"
+    [ -z "$(ls -A tmp)" ] || fail "left behind: $(ls -A tmp)"
+    env -u XDG_RUNTIME_DIR TMPDIR="$scratch/tmp" "$cpvquery" --code 03000000 --pdf list.pdf >out 2>err
+    status=$?
+    expect_status 0
+    expect_err ""
+}
+
+if ! declare -F "case_$case_name" >/dev/null; then
+    echo "cpvquery_io.sh: no case $case_name" >&2
+    exit 2
+fi
+"case_$case_name"
+[ "$failures" -eq 0 ]
