@@ -25,7 +25,7 @@
 // The writer refuses a store past them, so a saved file always opens again.
 //   title        at most 1,024 bytes
 //   fonts        at most 64, none listed twice (a repeat would renumber the texts); a name of at
-//                most 256 bytes, a point size above 0 and at most 1,000
+//                most 64 bytes, a point size above 0 and at most 1,000
 //   pages        at least 1 and at most 400; width and height above 0 and at most 100 inches
 //   items        at most 2,048 on a page and 40,000 in all
 //   texts        only characters of Windows-1252 (the engine's character set, which every report
@@ -54,7 +54,7 @@ inline constexpr std::uint16_t PageFileVersion = 1;
 // The limits above.
 inline constexpr std::size_t MaxTitleBytes = 1024;
 inline constexpr std::uint32_t MaxFonts = 64;
-inline constexpr std::size_t MaxFontNameBytes = 256;
+inline constexpr std::size_t MaxFontNameBytes = 64;
 inline constexpr double MaxPointSize = 1000;
 inline constexpr std::uint32_t MaxPages = 400;
 inline constexpr double MaxPageInches = 100;
