@@ -25,7 +25,8 @@
 // The writer refuses a store past them, so a saved file always opens again.
 //   title        at most 1,024 bytes
 //   fonts        at most 64, none listed twice (a repeat would renumber the texts); a name of at
-//                most 64 bytes, a point size above 0 and at most 1,000
+//                most 32 bytes (a Windows face name has at most 31 characters, and every change
+//                of font looks the name up again), a point size above 0 and at most 1,000
 //   pages        at least 1 and at most 400; width and height above 0 and at most 100 inches
 //   items        at most 2,048 on a page and 40,000 in all
 //   texts        only characters of Windows-1252 (the engine's character set, which every report
@@ -37,9 +38,9 @@
 //   line width   0 (the device's thinnest line) to 1 inch
 // The whole code list report, the largest the program lays out, uses 186 pages, 106 items on a
 // page and 19,674 in all, 112 bytes in a text, 3,051 on a page and 335,510 in all, two fonts of
-// 10 and 16 points and lines of 1/72 inch. The totals allow about twice that: the PDF of the whole
-// list alone takes a quarter of the second. The limits came without a new version: files saved
-// before them hold the program's own reports, which lie inside them.
+// 10 and 16 points and lines of 1/72 inch. The totals allow about twice that, no more: the time a
+// PDF takes grows with them, and that of the whole list alone is 0.15 s. The limits came without a
+// new version: files saved before them hold the program's own reports, which lie inside them.
 namespace kodexa::report {
 
 // Why bytes are not a page file, or why a store cannot be written as one. The message says what
@@ -54,7 +55,7 @@ inline constexpr std::uint16_t PageFileVersion = 1;
 // The limits above.
 inline constexpr std::size_t MaxTitleBytes = 1024;
 inline constexpr std::uint32_t MaxFonts = 64;
-inline constexpr std::size_t MaxFontNameBytes = 64;
+inline constexpr std::size_t MaxFontNameBytes = 32;
 inline constexpr double MaxPointSize = 1000;
 inline constexpr std::uint32_t MaxPages = 400;
 inline constexpr double MaxPageInches = 100;
