@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -18,6 +19,11 @@ struct FontSpec {
     std::uint32_t color = 0; // 0x00BBGGRR, as Windows stores a colour
 
     friend bool operator==(const FontSpec&, const FontSpec&) = default;
+};
+
+// Equal fonts hash alike (0 and -0 points too), so that fonts can be kept in a hash table.
+struct FontSpecHash {
+    std::size_t operator()(const FontSpec& font) const noexcept;
 };
 
 } // namespace kodexa::report

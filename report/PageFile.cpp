@@ -1,5 +1,7 @@
 #include "PageFile.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -41,13 +43,16 @@ std::optional<Utf8Lead> utf8LeadOf(unsigned char lead) {
     return std::nullopt;
 }
 
-// Well-formed UTF-8: no stray or missing continuation bytes, no overlong forms, no surrogates,
-// nothing above U+10FFFF.
-bool isUtf8(std::string_view text) {
+// Calls accept with each code point of well-formed UTF-8 (no stray or missing continuation bytes,
+// no overlong forms, no surrogates, nothing above U+10FFFF); false when the text is not UTF-8 or
+// accept refused a code point.
+template <typename Accept> bool eachCodePoint(std::string_view text, Accept accept) {
     std::size_t i = 0;
     while (i < text.size()) {
         const auto first = static_cast<unsigned char>(text[i]);
         if (first < 0x80) {
+            if (!accept(first))
+                return false;
             ++i;
             continue;
         }
@@ -61,11 +66,29 @@ bool isUtf8(std::string_view text) {
                 return false;
             code = (code << 6) | (next & 0x3Fu);
         }
-        if (code < lead->least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        if (code < lead->least || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) || !accept(code))
             return false;
         i += lead->length;
     }
     return true;
+}
+
+bool isUtf8(std::string_view text) {
+    return eachCodePoint(text, [](std::uint32_t) { return true; });
+}
+
+// 0x80 to 0x9F of Windows-1252; the rest of the code page is Latin-1. The five bytes the code page
+// leaves undefined stand for themselves, as the engine reads them.
+constexpr std::array<std::uint16_t, 32> Windows1252High{
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+bool isWindows1252(std::uint32_t code) {
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF))
+        return true;
+    return std::find(Windows1252High.begin(), Windows1252High.end(), code) != Windows1252High.end();
 }
 
 bool isCoordinate(double value) {
@@ -77,7 +100,7 @@ bool isPageExtent(double value) {
 }
 
 bool isLineWidth(double value) {
-    return std::isfinite(value) && value >= 0 && value <= MaxPageInches;
+    return std::isfinite(value) && value >= 0 && value <= MaxLineWidthInches;
 }
 
 bool isPointSize(double value) {
@@ -87,6 +110,8 @@ bool isPointSize(double value) {
 // What a page file can carry; the writer refuses what the reader would refuse, so a saved file
 // always opens again.
 const char* faultOf(const FontSpec& font) {
+    if (font.name.size() > MaxFontNameBytes)
+        return "a font name is too long";
     if (!isUtf8(font.name))
         return "a font name is not UTF-8";
     if (!isPointSize(font.pointSize))
@@ -99,8 +124,14 @@ const char* faultOf(const PageText& text, std::size_t fontCount) {
         return "a text lies out of range";
     if (text.font >= fontCount)
         return "a text names a font that does not exist";
+    if (text.text.size() > MaxTextBytes)
+        return "a text is too long";
     if (!isUtf8(text.text))
         return "a text is not UTF-8";
+    // The engine's texts are Windows-1252, which every report font holds; other scripts would send
+    // the painter looking for fallback fonts, font by font, which costs seconds.
+    if (!eachCodePoint(text.text, isWindows1252))
+        return "a text holds a character outside Windows-1252";
     return nullptr;
 }
 
@@ -111,6 +142,42 @@ const char* faultOf(const PageLine& line) {
         return "a line width is out of range";
     return nullptr;
 }
+
+// The limits on what pages hold together, counted item by item as they are read or written.
+class Tally {
+public:
+    const char* page(std::size_t items) {
+        if (items > MaxItemsPerPage)
+            return "a page holds too many items";
+        items_ += items;
+        if (items_ > MaxItems)
+            return "the pages hold too many items";
+        pageTextBytes_ = 0;
+        pageTextArea_ = 0;
+        return nullptr;
+    }
+
+    // A text that faultOf() passed, in a font of the store.
+    const char* text(const PageText& text, const FontSpec& font) {
+        pageTextBytes_ += text.text.size();
+        if (pageTextBytes_ > MaxPageTextBytes)
+            return "a page holds too much text";
+        allTextBytes_ += text.text.size();
+        if (allTextBytes_ > MaxAllTextBytes)
+            return "the pages hold too much text";
+        const double em = font.pointSize / 72;
+        pageTextArea_ += static_cast<double>(text.text.size()) * em * em;
+        if (pageTextArea_ > MaxPageTextArea)
+            return "the text on a page is too large in all";
+        return nullptr;
+    }
+
+private:
+    std::size_t items_ = 0;
+    std::size_t allTextBytes_ = 0;
+    std::size_t pageTextBytes_ = 0;
+    double pageTextArea_ = 0;
+};
 
 // ---- writing -------------------------------------------------------------------------------------
 
@@ -148,9 +215,11 @@ std::uint8_t styleOf(const FontSpec& font) {
                                      (font.underline ? Underline : 0) | (font.strikeOut ? StrikeOut : 0));
 }
 
-void writeItem(ByteWriter& out, const PageItem& item, std::size_t fontCount) {
+void writeItem(ByteWriter& out, const PageItem& item, const std::vector<FontSpec>& fonts, Tally& tally) {
     if (const auto* text = std::get_if<PageText>(&item)) {
-        if (const char* fault = faultOf(*text, fontCount))
+        if (const char* fault = faultOf(*text, fonts.size()))
+            refuseToWrite(fault);
+        if (const char* fault = tally.text(*text, fonts[text->font]))
             refuseToWrite(fault);
         out.u8(TextItem);
         out.f64(text->x);
@@ -191,8 +260,11 @@ public:
     std::uint32_t u32() { return static_cast<std::uint32_t>(little(4)); }
     std::int32_t i32() { return static_cast<std::int32_t>(u32()); }
     double f64() { return std::bit_cast<double>(little(8)); }
-    std::string string(const char* what) {
+    // A string of at most maxBytes, refused before its bytes are taken when it says it is longer.
+    std::string string(const char* what, std::size_t maxBytes) {
         const std::uint32_t length = u32();
+        if (length > maxBytes)
+            damaged(std::string(what) + " is too long");
         std::string text(bytes(length));
         if (!isUtf8(text))
             damaged(std::string(what) + " is not UTF-8");
@@ -233,9 +305,11 @@ void readHeader(ByteReader& in) {
 
 void readFonts(ByteReader& in, PageStore& pages) {
     const std::uint32_t count = in.count(MinFontBytes, "fonts");
+    if (count > MaxFonts)
+        damaged("it lists too many fonts");
     for (std::uint32_t index = 0; index < count; ++index) {
         FontSpec font;
-        font.name = in.string("a font name");
+        font.name = in.string("a font name", MaxFontNameBytes);
         font.pointSize = in.f64();
         const std::uint8_t style = in.u8();
         if ((style & ~AllStyleBits) != 0)
@@ -254,15 +328,17 @@ void readFonts(ByteReader& in, PageStore& pages) {
     }
 }
 
-PageItem readItem(ByteReader& in, std::size_t fontCount) {
+PageItem readItem(ByteReader& in, const std::vector<FontSpec>& fonts, Tally& tally) {
     const std::uint8_t kind = in.u8();
     if (kind == TextItem) {
         PageText text;
         text.x = in.f64();
         text.baseline = in.f64();
         text.font = in.u32();
-        text.text = in.string("a text");
-        if (const char* fault = faultOf(text, fontCount))
+        text.text = in.string("a text", MaxTextBytes);
+        if (const char* fault = faultOf(text, fonts.size()))
+            damaged(fault);
+        if (const char* fault = tally.text(text, fonts[text.font]))
             damaged(fault);
         return text;
     }
@@ -285,28 +361,37 @@ void readPages(ByteReader& in, PageStore& pages) {
     const std::uint32_t count = in.count(MinPageBytes, "pages");
     if (count == 0)
         damaged("it holds no pages");
+    if (count > MaxPages)
+        damaged("it holds too many pages");
+    Tally tally;
     for (std::uint32_t index = 0; index < count; ++index) {
         const double width = in.f64();
         const double height = in.f64();
         if (!isPageExtent(width) || !isPageExtent(height))
             damaged("a page size is out of range");
         const std::uint32_t items = in.count(MinItemBytes, "items");
-        if (items > MaxItemsPerPage)
-            damaged("a page holds too many items");
+        if (const char* fault = tally.page(items))
+            damaged(fault);
         Page& page = pages.addPage(width, height);
         page.items.reserve(items);
         for (std::uint32_t item = 0; item < items; ++item)
-            page.items.push_back(readItem(in, pages.fonts().size()));
+            page.items.push_back(readItem(in, pages.fonts(), tally));
     }
 }
 
 } // namespace
 
 std::string writePageFile(const PageStore& pages) {
+    if (pages.title().size() > MaxTitleBytes)
+        refuseToWrite("the title is too long");
     if (!isUtf8(pages.title()))
         refuseToWrite("the title is not UTF-8");
+    if (pages.fonts().size() > MaxFonts)
+        refuseToWrite("there are too many fonts");
     if (pages.pageCount() == 0)
         refuseToWrite("there are no pages");
+    if (pages.pageCount() > MaxPages)
+        refuseToWrite("there are too many pages");
     ByteWriter out;
     out.bytes(Magic);
     out.u16(PageFileVersion);
@@ -322,17 +407,18 @@ std::string writePageFile(const PageStore& pages) {
         out.u32(font.color);
     }
     out.u32(static_cast<std::uint32_t>(pages.pageCount()));
+    Tally tally;
     for (std::size_t index = 0; index < pages.pageCount(); ++index) {
         const Page& page = pages.page(index);
         if (!isPageExtent(page.width) || !isPageExtent(page.height))
             refuseToWrite("a page size is out of range");
-        if (page.items.size() > MaxItemsPerPage)
-            refuseToWrite("a page holds too many items");
+        if (const char* fault = tally.page(page.items.size()))
+            refuseToWrite(fault);
         out.f64(page.width);
         out.f64(page.height);
         out.u32(static_cast<std::uint32_t>(page.items.size()));
         for (const PageItem& item : page.items)
-            writeItem(out, item, pages.fonts().size());
+            writeItem(out, item, pages.fonts(), tally);
     }
     return out.take();
 }
@@ -341,7 +427,7 @@ PageStore readPageFile(std::string_view bytes) {
     ByteReader in(bytes);
     readHeader(in);
     PageStore pages;
-    pages.setTitle(in.string("the title"));
+    pages.setTitle(in.string("the title", MaxTitleBytes));
     readFonts(in, pages);
     readPages(in, pages);
     if (in.left() != 0)

@@ -8,6 +8,13 @@
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace kodexa::report {
 
 namespace {
@@ -21,6 +28,48 @@ std::string failure(const char* action, const QString& fileName, std::string rea
 
 [[noreturn]] void cannotOpen(const QString& fileName, const std::string& reason) {
     throw ReportError(failure("Cannot open", fileName, reason));
+}
+
+// Why a file system entry cannot be read as a page file, or nullptr for a regular file.
+const char* notAFile(const struct stat& status) {
+    if (S_ISREG(status.st_mode))
+        return nullptr;
+    if (S_ISDIR(status.st_mode))
+        return "it is a folder, not a file";
+    return "it is not a regular file";
+}
+
+// Closes a file descriptor when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int descriptor) : descriptor_(descriptor) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() { ::close(descriptor_); }
+    int get() const { return descriptor_; }
+
+private:
+    int descriptor_;
+};
+
+// Opens the file for reading, refusing what is not a regular file before it is opened: opening a
+// named pipe waits for a writer, and a device may never end. The entry is checked again once open,
+// in case it was replaced in between; the open itself does not wait.
+int openRegularFile(const std::filesystem::path& path, const QString& fileName) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        cannotOpen(fileName, std::strerror(errno));
+    if (const char* reason = notAFile(status))
+        cannotOpen(fileName, reason);
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (descriptor < 0)
+        cannotOpen(fileName, std::strerror(errno));
+    const char* reason = ::fstat(descriptor, &status) != 0 ? std::strerror(errno) : notAFile(status);
+    if (reason) {
+        ::close(descriptor);
+        cannotOpen(fileName, reason);
+    }
+    return descriptor;
 }
 
 [[noreturn]] void cannotSave(const QString& fileName, const std::string& reason) {
@@ -68,17 +117,24 @@ void savePageFile(const PageStore& pages, const QString& fileName) {
 }
 
 PageStore openPageFile(const QString& fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    return openPageFile(nativeFileName(fileName));
+}
+
+PageStore openPageFile(const std::filesystem::path& path) {
+    const QString fileName = displayFileName(path);
+    const Descriptor descriptor(openRegularFile(path, fileName));
+    QFile file; // closed before the descriptor
+    if (!file.open(descriptor.get(), QIODevice::ReadOnly))
         cannotOpen(fileName, file.errorString().toStdString());
-    if (file.size() > MaxPageFileBytes)
+    constexpr auto MaxBytes = static_cast<qint64>(MaxPageFileBytes);
+    if (file.size() > MaxBytes)
         cannotOpen(fileName, "the file is too large for a page file");
     // Read one byte beyond the limit, so that a file that grows meanwhile or misstates its size is
     // still caught.
-    const QByteArray bytes = file.read(MaxPageFileBytes + 1);
+    const QByteArray bytes = file.read(MaxBytes + 1);
     if (file.error() != QFileDevice::NoError)
         cannotOpen(fileName, file.errorString().toStdString());
-    if (bytes.size() > MaxPageFileBytes)
+    if (bytes.size() > MaxBytes)
         cannotOpen(fileName, "the file is too large for a page file");
     try {
         return readPageFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));

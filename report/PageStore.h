@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <variant>
 #include <vector>
@@ -51,18 +52,22 @@ public:
     void setTitle(std::string title) { title_ = std::move(title); }
 
     const std::vector<FontSpec>& fonts() const { return fonts_; }
-    // The index of the font, added when not yet known.
+    // The index of the font, added when not yet known. Found by hash, so that a store of many
+    // fonts is built in linear time.
     std::uint32_t addFont(const FontSpec& font);
 
     std::size_t pageCount() const { return pages_.size(); }
     const Page& page(std::size_t index) const { return pages_[index]; }
     Page& addPage(double width, double height);
 
-    friend bool operator==(const PageStore&, const PageStore&) = default;
+    friend bool operator==(const PageStore& a, const PageStore& b) {
+        return a.title_ == b.title_ && a.fonts_ == b.fonts_ && a.pages_ == b.pages_;
+    }
 
 private:
     std::string title_;
     std::vector<FontSpec> fonts_;
+    std::unordered_map<FontSpec, std::uint32_t, FontSpecHash> fontIndex_; // fonts_, by font
     std::vector<Page> pages_;
 };
 

@@ -10,9 +10,35 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace kodexa::report {
 
 namespace {
+
+// The PDF writer compresses every page on its own and frees its buffers after each; glibc hands the
+// memory back to the system at once and faults it in again for the next page, which costs more than
+// the compression (a 400-page file: 0.85 s of processor time instead of 0.55 s). While a PDF is
+// written, freed memory stays with the program; afterwards the library's default thresholds apply
+// again, fixed instead of adapting.
+class KeepFreedMemory {
+public:
+#if defined(__GLIBC__)
+    KeepFreedMemory() {
+        mallopt(M_MMAP_THRESHOLD, 32 << 20);
+        mallopt(M_TRIM_THRESHOLD, 64 << 20);
+    }
+    ~KeepFreedMemory() {
+        mallopt(M_MMAP_THRESHOLD, DefaultThreshold);
+        mallopt(M_TRIM_THRESHOLD, DefaultThreshold);
+    }
+
+private:
+    static constexpr int DefaultThreshold = 128 * 1024;
+#endif
+};
 
 QPageLayout layoutOf(const Page& page) {
     const QPageSize size(QSizeF(page.width, page.height), QPageSize::Inch, QString(), QPageSize::ExactMatch);
@@ -31,6 +57,7 @@ void writePdf(const PageStore& pages, const std::filesystem::path& fileName) {
                            QDir::toNativeSeparators(displayFileName(fileName)).toStdString() + "\". " +
                            reason.toStdString());
     };
+    const KeepFreedMemory keepFreedMemory;
     // An existing file is replaced only once the new one is complete.
     OutputFile file(fileName);
     if (!file.open())

@@ -18,6 +18,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPrinter>
 #include <QRegularExpressionValidator>
@@ -115,10 +116,11 @@ void PageView::showPage(std::size_t index, double zoom) {
     update();
 }
 
-void PageView::paintEvent(QPaintEvent*) {
+// Only the exposed part is painted: in a scroll box at a high zoom that is a small part of a page.
+void PageView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
-    paintPage(painter, *pages_, index_, pixelsPerInch());
+    painter.fillRect(event->rect(), Qt::white);
+    paintPage(painter, *pages_, index_, pixelsPerInch(), event->rect());
 }
 
 // ---- TRavePreviewForm ---------------------------------------------------------------------------

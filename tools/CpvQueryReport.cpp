@@ -21,26 +21,25 @@
 
 namespace kodexa::cpvquery {
 
-namespace {
-
-// Fonts need a QGuiApplication; a command-line tool must not need a display for it.
-class GuiSession {
-public:
-    GuiSession() {
-        if (QCoreApplication::instance())
-            return;
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        application_ = std::make_unique<QGuiApplication>(argc_, argv_);
-    }
-
-private:
-    RuntimeFolder runtimeFolder_; // before the application, which looks there as it starts
-    int argc_ = 1;
-    char name_[9] = "cpvquery";
-    char* argv_[2] = {name_, nullptr};
-    std::unique_ptr<QGuiApplication> application_;
+struct GuiSession::Application {
+    RuntimeFolder runtimeFolder; // before the application, which looks there as it starts
+    int argc = 1;
+    char name[9] = "cpvquery";
+    char* argv[2] = {name, nullptr};
+    QGuiApplication application{argc, argv};
 };
+
+GuiSession::GuiSession() {
+    if (QCoreApplication::instance())
+        return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    application_ = std::make_unique<Application>();
+}
+
+GuiSession::~GuiSession() = default;
+
+namespace {
 
 report::GenerationResult generateCodeList(TClientDataSet& table) {
     report::ReportComponents components(table);

@@ -2,12 +2,14 @@
 //
 //   cpvquery [--sort code|desc] [--code TEXT] [--desc TEXT] [--print-filter]
 //            [--tree | --locate | --report-summary | --pdf FILE]
+//   cpvquery --page-file FILE [--pdf FILE]
 //
 // It loads the carried list as the main window's table, sets the order, runs the search exactly as
 // the "&Suchen" button does and prints the resulting view, one row a line (code TAB description,
 // UTF-8). A rejected search prints the error report's text on standard error, then the view that
 // remains, and exits with status 2, as does a --code or --desc value that is not UTF-8 or has a
 // character that the code list cannot hold. Output that cannot be written fails the run (status 1).
+// --page-file opens a saved page file instead (CpvQueryPageFile.cpp).
 #include "CpvQuery.h"
 
 #include "ClientDataSet.h"
@@ -31,7 +33,8 @@ using kodexa::cpvquery::Options;
 
 constexpr std::string_view Usage =
     "usage: cpvquery [--sort code|desc] [--code TEXT] [--desc TEXT] [--print-filter]\n"
-    "                [--tree | --locate | --report-summary | --pdf FILE]\n";
+    "                [--tree | --locate | --report-summary | --pdf FILE]\n"
+    "       cpvquery --page-file FILE [--pdf FILE]\n";
 
 // A value that the program refuses rather than change.
 class OptionValueError : public std::runtime_error {
@@ -61,9 +64,11 @@ std::string textValue(std::string_view option, std::string_view value) {
 
 std::optional<Options> parseOptions(int argc, char** argv) {
     Options options;
+    bool searchGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const bool hasValue = i + 1 < argc;
+        searchGiven |= arg == "--sort" || arg == "--code" || arg == "--desc" || arg == "--print-filter";
         if (arg == "--sort" && hasValue) {
             const std::string_view order = argv[++i];
             if (order != "code" && order != "desc")
@@ -75,6 +80,8 @@ std::optional<Options> parseOptions(int argc, char** argv) {
             options.descriptionText = textValue(arg, argv[++i]);
         } else if (arg == "--pdf" && hasValue) {
             options.pdfFile = argv[++i];
+        } else if (arg == "--page-file" && hasValue) {
+            options.pageFile = argv[++i];
         } else if (arg == "--print-filter") {
             options.printFilter = true;
         } else if (arg == "--tree") {
@@ -89,6 +96,8 @@ std::optional<Options> parseOptions(int argc, char** argv) {
     }
     const int modes = options.tree + options.locate + options.reportSummary + options.pdfFile.has_value();
     if (modes > 1)
+        return std::nullopt;
+    if (options.pageFile && (searchGiven || options.tree || options.locate || options.reportSummary))
         return std::nullopt;
     return options;
 }
@@ -106,6 +115,8 @@ void printView(kodexa::TClientDataSet& table, std::ostream& out) {
 
 int run(const Options& options) {
     using namespace kodexa;
+    if (options.pageFile)
+        return cpvquery::runPageFile(*options.pageFile, options.pdfFile, std::cout, std::cerr);
     if (options.tree)
         return cpvquery::printTree(std::cout);
 

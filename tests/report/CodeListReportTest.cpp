@@ -2,11 +2,13 @@
 #include "DataSetConnection.h"
 #include "FontMetricsMeasurer.h"
 #include "GuiEnvironment.h"
+#include "PageFile.h"
 #include "RvProject.h"
 #include "TestTable.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 using namespace kodexa;
@@ -268,4 +270,55 @@ TEST_F(CodeListReportTest, ASecondPrintGivesTheSamePages) {
     const GenerationResult second = project.generate(QStringLiteral("Ausdruck CPV-Liste"), freshMeasurer, {});
     EXPECT_GT(first.pages.pageCount(), 1U);
     EXPECT_TRUE(first.pages == second.pages);
+}
+
+// The whole list is the largest report the program lays out (the carried list in the carried A4
+// definition): it saves as a page file and opens again, far inside the limits on a text and a page
+// and inside those on the whole file by about two, as the PDF's time allows.
+TEST_F(CodeListReportTest, TheWholeListStaysInsideThePageFileLimits) {
+    const PageStore pages = generate().pages;
+    std::size_t items = 0;
+    std::size_t textBytes = 0;
+    std::size_t mostItems = 0;
+    std::size_t longestText = 0;
+    std::size_t mostPageText = 0;
+    double largestPageTextArea = 0;
+    double widestLine = 0;
+    for (std::size_t index = 0; index < pages.pageCount(); ++index) {
+        const Page& page = pages.page(index);
+        std::size_t pageText = 0;
+        double pageTextArea = 0;
+        for (const PageItem& item : page.items) {
+            if (const auto* text = std::get_if<PageText>(&item)) {
+                const double em = pages.fonts()[text->font].pointSize / 72;
+                pageText += text->text.size();
+                pageTextArea += static_cast<double>(text->text.size()) * em * em;
+                longestText = std::max(longestText, text->text.size());
+            } else {
+                widestLine = std::max(widestLine, std::get<PageLine>(item).width);
+            }
+        }
+        items += page.items.size();
+        textBytes += pageText;
+        mostItems = std::max(mostItems, page.items.size());
+        mostPageText = std::max(mostPageText, pageText);
+        largestPageTextArea = std::max(largestPageTextArea, pageTextArea);
+    }
+    double largestFont = 0;
+    for (const FontSpec& font : pages.fonts())
+        largestFont = std::max(largestFont, font.pointSize);
+
+    EXPECT_LE(pages.fonts().size() * 10, MaxFonts);
+    EXPECT_LE(largestFont * 10, MaxPointSize);
+    EXPECT_LE(mostItems * 10, MaxItemsPerPage);
+    EXPECT_LE(longestText * 10, MaxTextBytes);
+    EXPECT_LE(mostPageText * 10, MaxPageTextBytes);
+    EXPECT_LE(largestPageTextArea * 10, MaxPageTextArea);
+    EXPECT_LE(widestLine * 10, MaxLineWidthInches);
+    EXPECT_LE(pages.pageCount() * 2, MaxPages);
+    EXPECT_LE(items * 2, MaxItems);
+    EXPECT_LE(textBytes * 2, MaxAllTextBytes);
+    const std::string bytes = writePageFile(pages);
+    EXPECT_LE(bytes.size() * 2, MaxPageFileBytes);
+    EXPECT_TRUE(readPageFile(bytes) == pages);
 }

@@ -7,6 +7,7 @@
 #include "WindowDriver.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -495,18 +496,22 @@ void PreviewTest::aBadPageFileIsReportedAndThePreviewKeepsItsPages() {
     const QString truncated = writeFile("truncated.ndr", bytes.left(bytes.size() - 1));
     const QString foreign = writeFile("foreign.ndr", QByteArray("%PDF-1.4\n%...."));
     const QString missing = folder->filePath(QStringLiteral("missing.ndr"));
+    const QString subfolder = folder->filePath(QStringLiteral("folder.ndr"));
+    QVERIFY(QDir(folder->path()).mkdir(QStringLiteral("folder.ndr")));
     preview->showPage(3);
-    prompts.fileNames = {truncated, foreign, missing};
-    for (int open = 0; open < 3; ++open)
+    prompts.fileNames = {truncated, foreign, missing, subfolder};
+    for (int open = 0; open < 4; ++open)
         action("actnFile_Open")->trigger();
 
-    QCOMPARE(prompts.errors.size(), 3);
+    QCOMPARE(prompts.errors.size(), 4);
     QCOMPARE(prompts.errors[0],
              QStringLiteral("Cannot open \"%1\". The file is damaged: it ends too early").arg(truncated));
     QCOMPARE(prompts.errors[1],
              QStringLiteral("Cannot open \"%1\". It is not a page file of this program").arg(foreign));
     QVERIFY2(prompts.errors[2].startsWith(QStringLiteral("Cannot open \"%1\". ").arg(missing)),
              qPrintable(prompts.errors[2]));
+    QCOMPARE(prompts.errors[3],
+             QStringLiteral("Cannot open \"%1\". It is a folder, not a file").arg(subfolder));
     QCOMPARE(preview->windowTitle(), QStringLiteral("Vorschau"));
     QVERIFY(&preview->pages() == pages.get());
     QCOMPARE(preview->navigator().page(), 3);

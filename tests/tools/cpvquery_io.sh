@@ -140,7 +140,17 @@ case_pdf_name_bytes() {
             status=$?
             expect_status 0
             [ -f "$name" ] || fail "locale $locale: no file of the name's bytes ($(ls | od -c | head -3))"
-            rm -f -- "$name"
+            # A page file of such a name opens too: the name reaches the file system unchanged.
+            printf 'KXPAGES\032' >"$name.ndr"
+            if [ "$locale" = unset ]; then
+                env -u LANG -u LC_ALL -u LC_CTYPE "$cpvquery" --page-file "$name.ndr" >out 2>err
+            else
+                LC_ALL=$locale LANG=$locale "$cpvquery" --page-file "$name.ndr" >out 2>err
+            fi
+            status=$?
+            expect_status 2
+            grep -q "ends too early" err || fail "locale $locale: the page file was not read: $(cat err)"
+            rm -f -- "$name" "$name.ndr"
         done
         [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err out " ] || fail "locale $locale: other files: $(ls -A | od -c | head -3)"
         cd ..

@@ -1,0 +1,37 @@
+// cpvquery --page-file FILE [--pdf OUT]: a saved page file, opened as the preview's Open opens it,
+// then counted or converted to PDF through the paint routine the preview and the printer use.
+#include "CpvQuery.h"
+
+#include "PageFiles.h"
+#include "PdfOutput.h"
+#include "ReportLayout.h"
+
+#include <filesystem>
+#include <ostream>
+
+namespace kodexa::cpvquery {
+
+int runPageFile(const std::string& file, const std::optional<std::string>& pdfFile, std::ostream& out,
+                std::ostream& err) {
+    report::PageStore pages;
+    try {
+        pages = report::openPageFile(std::filesystem::path(file));
+    } catch (const report::ReportError& error) {
+        err << "cpvquery: " << error.what() << '\n';
+        return 2;
+    }
+    if (!pdfFile) {
+        out << "pages\t" << pages.pageCount() << '\n';
+        return 0;
+    }
+    GuiSession session;
+    try {
+        report::writePdf(pages, std::filesystem::path(*pdfFile));
+    } catch (const report::ReportError& error) {
+        err << "cpvquery: " << error.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace kodexa::cpvquery
