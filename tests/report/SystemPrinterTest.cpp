@@ -69,7 +69,9 @@ QString jobFailures(const PrintServer& server) {
     if (!log.open(QIODevice::ReadOnly))
         return {};
     const QList<QByteArray> lines = log.readAll().split('\n');
-    const auto isFailure = [](const QByteArray& line) { return line.startsWith("E ") && line.contains("[Job "); };
+    const auto isFailure = [](const QByteArray& line) {
+        return line.startsWith("E ") && line.contains("[Job ");
+    };
     if (std::none_of(lines.begin(), lines.end(), isFailure))
         return {};
     // After a failure the server copies the job's debug messages into the log, the filters' among them.
@@ -165,8 +167,7 @@ private:
                 QTest::qWait(500);
                 jobFailure = jobFailures(server);
                 cancelAllJobs();
-            }
-            else if (!left)
+            } else if (!left)
                 jobFailure = QStringLiteral("the print job did not leave the queue");
         }
         return printer;
