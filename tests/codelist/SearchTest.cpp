@@ -311,6 +311,21 @@ TEST_F(SearchTest, AQuoteBeforeAKeywordEndsTheConstantAndTheRestFails) {
     EXPECT_EQ(grid.dataChanges, 1);
 }
 
+// A tab is no blank to the look-ahead after a quote: the word after it is no keyword, the quote
+// stays in the constant, and the search finds nothing instead of failing.
+TEST_F(SearchTest, AQuoteBeforeAKeywordJoinedByATabStaysInTheConstant) {
+    for (const char* description : {"x' or\ty", "x'\tor y"}) {
+        EXPECT_EQ(search("", description), "") << description;
+        EXPECT_TRUE(table.filtered());
+        EXPECT_EQ(table.recordCount(), 0U) << description;
+    }
+    EXPECT_EQ(table.filter(), " UPPER(CPV_DESC) LIKE '%X'\tOR Y%' ");
+    EXPECT_EQ(search("", "x' or y"), "ClientDataSet1: Das Feld 'Y' wurde nicht gefunden");
+    EXPECT_EQ(search("", "x' OR y"), "ClientDataSet1: Das Feld 'Y' wurde nicht gefunden");
+    EXPECT_EQ(search("03\t", ""), ""); // a tab inside a code constant is an ordinary character
+    EXPECT_EQ(table.recordCount(), 0U);
+}
+
 TEST_F(SearchTest, ACodeTextOfOneQuoteShowsEveryRow) {
     ASSERT_EQ(search("'", ""), "");
     EXPECT_EQ(table.filter(), " CPV_ID >= ''' AND CPV_ID < ''9999999' ");
