@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 
 namespace kodexa {
 namespace {
@@ -84,6 +85,7 @@ void TDBGrid::setDataSource(TDataSource* source) {
     setModel(source);
     setColumnWidth(0, CodeColumnWidth);
     setColumnWidth(1, DescriptionColumnWidth);
+    connect(source, &TDataSource::topRowChanged, this, &TDBGrid::showFromRow);
     connect(source, &TDataSource::currentRowChanged, this, &TDBGrid::followCursor);
     connect(source, &QAbstractItemModel::modelReset, this, [this] {
         setColumnWidth(0, CodeColumnWidth);
@@ -91,7 +93,36 @@ void TDBGrid::setDataSource(TDataSource* source) {
     });
     connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) { moveCursorToSelection(current); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &TDBGrid::reportShownRows);
     followCursor(source->currentRow());
+    reportShownRows();
+}
+
+// The binding decides which row comes first after the view changed; the grid only scrolls there.
+void TDBGrid::showFromRow(int row) {
+    if (row < 0 || row >= model()->rowCount())
+        return;
+    updateGeometries(); // the scroll range of the new row count, before scrolling within it
+    scrollTo(model()->index(row, 0), QAbstractItemView::PositionAtTop);
+    reportShownRows();
+}
+
+// Lines are counted from the first whole row: scrolled to the end, the grid shows the last row
+// whole at the bottom and the row above the first line cut at the top.
+void TDBGrid::reportShownRows() {
+    if (source_ == nullptr)
+        return;
+    int top = rowAt(0);
+    if (top < 0)
+        top = 0;
+    else if (rowViewportPosition(top) < 0)
+        ++top;
+    source_->setShownRows(top, viewport()->height() / RowHeight);
+}
+
+void TDBGrid::resizeEvent(QResizeEvent* event) {
+    QTableView::resizeEvent(event);
+    reportShownRows();
 }
 
 void TDBGrid::followCursor(int row) {

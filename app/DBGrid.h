@@ -22,9 +22,12 @@ signals:
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void followCursor(int row);
+    void showFromRow(int row);
+    void reportShownRows();
     void moveCursorToSelection(const QModelIndex& current);
 
     TDataSource* source_ = nullptr;

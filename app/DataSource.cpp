@@ -4,11 +4,14 @@
 
 #include <QIcon>
 
+#include <algorithm>
+
 namespace kodexa {
 
 TDataSource::TDataSource(TClientDataSet& table, QObject* parent)
     : QAbstractTableModel(parent), table_(table) {
     readColumns();
+    current_ = currentRow();
     table_.addObserver(this);
 }
 
@@ -62,15 +65,36 @@ int TDataSource::currentRow() const {
     return position ? static_cast<int>(*position) : -1;
 }
 
+void TDataSource::setShownRows(int topRow, int rowCount) {
+    topRow_ = std::max(0, topRow);
+    shownRows_ = std::max(0, rowCount);
+}
+
+// The first row to show so that the current row stands on the given line, as far as the rows
+// before it and after it allow.
+int TDataSource::topRowKeeping(int line) const {
+    if (current_ < 0)
+        return 0;
+    const int lastTop = std::max(0, rows_ - shownRows_);
+    return std::clamp(current_ - line, 0, lastTop);
+}
+
 void TDataSource::dataSetChanged(const TClientDataSet&) {
+    // The line the current record stood on (a record scrolled out of sight counts as standing on
+    // the nearest line).
+    const int line = std::clamp(current_ - topRow_, 0, std::max(0, shownRows_ - 1));
     beginResetModel();
     readColumns();
     endResetModel();
-    emit currentRowChanged(currentRow());
+    current_ = currentRow();
+    topRow_ = topRowKeeping(line);
+    emit topRowChanged(topRow_);
+    emit currentRowChanged(current_);
 }
 
 void TDataSource::recordChanged(const TClientDataSet&) {
-    emit currentRowChanged(currentRow());
+    current_ = currentRow();
+    emit currentRowChanged(current_);
 }
 
 } // namespace kodexa

@@ -62,6 +62,52 @@ void TClientDataSet::setFilterCompiler(std::shared_ptr<const FilterCompiler> com
     filterCompiler_ = std::move(compiler);
 }
 
+// ---- Comparing rows as an order does ----------------------------------------------------------
+
+class TClientDataSet::RowComparison {
+public:
+    RowComparison(const RowStore& rows, std::vector<std::size_t> fields, bool byBytes,
+                  std::vector<const std::vector<std::string>*> keys)
+        : rows_(rows), fields_(std::move(fields)), byBytes_(byBytes), keys_(std::move(keys)) {}
+
+    int operator()(std::uint32_t left, std::uint32_t right) const {
+        for (std::size_t index = 0; index < fields_.size(); ++index) {
+            const int order = compareField(index, left, right);
+            if (order != 0)
+                return order;
+        }
+        return 0;
+    }
+
+private:
+    int compareField(std::size_t index, std::uint32_t left, std::uint32_t right) const {
+        if (byBytes_) {
+            const std::size_t field = fields_[index];
+            return rows_.value(left, field)
+                .value_or(std::string_view())
+                .compare(rows_.value(right, field).value_or(std::string_view()));
+        }
+        return (*keys_[index])[left].compare((*keys_[index])[right]);
+    }
+
+    const RowStore& rows_;
+    std::vector<std::size_t> fields_;
+    bool byBytes_;
+    std::vector<const std::vector<std::string>*> keys_;
+};
+
+TClientDataSet::RowComparison TClientDataSet::comparisonFor(const std::vector<std::size_t>& fields) const {
+    const bool byBytes = std::all_of(fields.begin(), fields.end(),
+                                     [this](std::size_t field) { return fieldOrdersLikeBytes(field); });
+    // The keys of every field are looked up once, not per comparison.
+    std::vector<const std::vector<std::string>*> keys;
+    if (!byBytes) {
+        for (std::size_t field : fields)
+            keys.push_back(&sortKeysOf(field));
+    }
+    return RowComparison(rows_, fields, byBytes, std::move(keys));
+}
+
 // ---- Active ---------------------------------------------------------------------------------
 
 void TClientDataSet::setActive(bool active) {
@@ -97,6 +143,7 @@ void TClientDataSet::openFromPacket() {
     upperTexts_.assign(schema_.columns.size(), {});
     open_ = true;
     try {
+        createPrimaryKey();
         indexFields_ = parseIndexFields(indexFieldNames_);
         if (filtered_ && !filterText_.empty())
             compileFilter();
@@ -105,6 +152,50 @@ void TClientDataSet::openFromPacket() {
         throw;
     }
     rebuildView(std::nullopt);
+}
+
+// PRIMARY_KEY: unique on the packet's key fields. Keys are equal as the order by them compares
+// them, so texts that differ only in characters the collation ignores are one key.
+void TClientDataSet::createPrimaryKey() {
+    std::vector<std::size_t> fields;
+    for (std::size_t number : schema_.primaryKey())
+        fields.push_back(number - 1); // counted from 1; the reader refuses numbers out of range
+    if (fields.empty())
+        return;
+    const RowComparison compare = comparisonFor(fields);
+    // The carried list is stored in strictly ascending key order: one pass over it proves the key
+    // unique and is the order by the key, which the view (in code order) then takes as it is.
+    std::size_t row = 1;
+    while (row < rows_.rowCount() &&
+           compare(static_cast<std::uint32_t>(row - 1), static_cast<std::uint32_t>(row)) < 0)
+        ++row;
+    if (row >= rows_.rowCount()) {
+        std::vector<std::uint32_t> stored(rows_.rowCount());
+        std::iota(stored.begin(), stored.end(), 0U);
+        orders_.emplace(fields, std::move(stored));
+        return;
+    }
+    // Otherwise rows that share a key stand side by side in the order by the key.
+    const std::vector<std::uint32_t>& order = orderFor(fields);
+    const auto duplicate =
+        std::adjacent_find(order.begin(), order.end(), [&](std::uint32_t left, std::uint32_t right) {
+            return compare(left, right) == 0;
+        });
+    if (duplicate == order.end())
+        return;
+    // The value as the message shows it: the key's fields joined, cut where a foreign packet
+    // would make the message unreadable.
+    constexpr std::size_t ShownLength = 60;
+    std::string value;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0)
+            value += "; ";
+        value += rows_.value(*duplicate, fields[i]).value_or(std::string_view());
+    }
+    if (value.size() > ShownLength)
+        value = value.substr(0, ShownLength) + "...";
+    fail("Schlüsselverletzung: Der Wert '" + cp1252::toUtf8(value) +
+         "' kommt im Index PRIMARY_KEY mehrfach vor");
 }
 
 void TClientDataSet::releaseWorkingTable() {
@@ -255,31 +346,8 @@ const std::vector<std::uint32_t>& TClientDataSet::orderFor(const std::vector<std
 
     std::vector<std::uint32_t> order(rows_.rowCount());
     std::iota(order.begin(), order.end(), 0U);
-    const bool byBytes = std::all_of(fields.begin(), fields.end(),
-                                     [this](std::size_t field) { return fieldOrdersLikeBytes(field); });
-    // The keys of every field are looked up once, not per comparison.
-    std::vector<const std::vector<std::string>*> keys;
-    if (!byBytes) {
-        for (std::size_t field : fields)
-            keys.push_back(&sortKeysOf(field));
-    }
-    const auto compareField = [&](std::size_t index, std::uint32_t left, std::uint32_t right) {
-        if (byBytes) {
-            const std::size_t field = fields[index];
-            return rows_.value(left, field)
-                .value_or(std::string_view())
-                .compare(rows_.value(right, field).value_or(std::string_view()));
-        }
-        return (*keys[index])[left].compare((*keys[index])[right]);
-    };
-    const auto less = [&](std::uint32_t left, std::uint32_t right) {
-        for (std::size_t index = 0; index < fields.size(); ++index) {
-            const int order = compareField(index, left, right);
-            if (order != 0)
-                return order < 0;
-        }
-        return false;
-    };
+    const RowComparison compare = comparisonFor(fields);
+    const auto less = [&](std::uint32_t left, std::uint32_t right) { return compare(left, right) < 0; };
     // Stable over the stored order: equal keys keep the row stored first in front. The carried
     // list is stored in code order, so the common case is a check, not a sort.
     if (!fields.empty() && !std::is_sorted(order.begin(), order.end(), less))

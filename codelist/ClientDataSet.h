@@ -133,8 +133,13 @@ private:
     std::size_t requireField(std::string_view fieldName) const;
 
     void openFromPacket();
+    void createPrimaryKey();
     void releaseWorkingTable();
     bool fieldOrdersLikeBytes(std::size_t field) const;
+    // Compares two stored rows on some fields as the order by those fields does (defined in the
+    // source file).
+    class RowComparison;
+    RowComparison comparisonFor(const std::vector<std::size_t>& fields) const;
     // The stretch of the order by the first bound's field that holds every row within the bounds;
     // a view into the cached order, valid until the orders are rebuilt.
     std::span<const std::uint32_t> candidateRows(const std::vector<FieldBound>& bounds);

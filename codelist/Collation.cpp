@@ -10,9 +10,11 @@ namespace {
 
 constexpr std::string_view DefaultLocale = "de_DE";
 
-// Hyphen and apostrophe get only a tertiary weight: invisible to the first two levels, and
-// deciding between otherwise equal texts after case ("coop" < "co-op" < "Coop").
-constexpr std::u16string_view HyphenAndApostropheRule = u"&[last tertiary ignorable]<<<'-'<<<''";
+// Hyphen and apostrophe weigh nothing at any level: "0-3", "03-" and "0'3" are "03" to every
+// comparison, so a code written with its check-digit hyphen ("0300000-0") selects the code, and
+// "co-op" equals "coop". The description order of the carried list is the same as with a hyphen
+// that decides after case: no two of its descriptions differ only in hyphens.
+constexpr std::u16string_view HyphenAndApostropheRule = u"&[last tertiary ignorable]='-'=''";
 
 UCollator* openWithRules(std::u16string_view rules) {
     UErrorCode status = U_ZERO_ERROR;

@@ -17,9 +17,9 @@ std::string collationLocaleName(const char* lcAll, const char* lcCollate, const 
 std::string userCollationLocaleName();
 
 // ICU's collation of a locale for Windows-1252 text, at the level that tells case apart, with
-// hyphen and apostrophe weighed only at the last level: "co-op" sorts as "coop" until case and
-// accents have been compared, and the code text "0-3" selects the codes that "03" selects. Blanks
-// and other punctuation keep their weight and sort before digits, digits before letters.
+// hyphen and apostrophe ignored altogether: "co-op" compares equal to "coop", and the code texts
+// "0-3" and "0300000-0" select the codes that "03" and "03000000" select. Blanks and other
+// punctuation keep their weight and sort before digits, digits before letters.
 class LocaleCollator final : public Collator {
 public:
     // Throws std::runtime_error when ICU cannot build the collation.

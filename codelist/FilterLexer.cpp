@@ -119,8 +119,15 @@ void appendLimited(std::string& text, std::string_view more) {
 
 constexpr std::string_view QuoteCharacters = "'\"`";
 
+// The look-ahead after a quote reads words as the table engine always has: only the blank
+// separates them, besides a line break, "(" and ","; a tab is part of a word. A line break is LF,
+// and CR too, so that a word before a CR LF pair reads as the one before a lone LF.
+bool isLineBreak(char c) {
+    return c == '\n' || c == '\r';
+}
+
 bool endsWord(char c) {
-    return classOf(c) == CharClass::Blank || c == '(' || c == ',';
+    return c == ' ' || isLineBreak(c) || c == '(' || c == ',';
 }
 
 } // namespace
@@ -132,6 +139,12 @@ FilterLexer::FilterLexer(std::string_view expression) : expression_(expression) 
 
 std::size_t FilterLexer::skipBlanks(std::size_t position) const {
     while (position < expression_.size() && classOf(expression_[position]) == CharClass::Blank)
+        ++position;
+    return position;
+}
+
+std::size_t FilterLexer::skipSpaces(std::size_t position) const {
+    while (position < expression_.size() && expression_[position] == ' ')
         ++position;
     return position;
 }
@@ -239,8 +252,8 @@ bool FilterLexer::occursAgain(char quoteCharacter, std::size_t position) const {
     return last != std::string_view::npos && last > position;
 }
 
-// The word at start runs up to a blank, "(" or ","; a quote character in it reaches to its next
-// occurrence. Reading stops at such a quoted part: it decides the matter.
+// The word at start runs up to a blank, a line break, "(" or ","; a quote character in it reaches
+// to its next occurrence. Reading stops at such a quoted part: it decides the matter.
 FilterLexer::WordAhead FilterLexer::wordAt(std::size_t start) const {
     std::size_t end = start;
     while (end < expression_.size() && !endsWord(expression_[end])) {
@@ -253,12 +266,12 @@ FilterLexer::WordAhead FilterLexer::wordAt(std::size_t start) const {
 }
 
 // Whether the quote at `quote` (neither doubled nor the last one) ends the constant: it does when
-// the next word, after blanks and closing parentheses, reads as more expression.
+// the next word, after blanks and closing parentheses, reads as more expression. Only the blank
+// itself is skipped here: a tab after the quote belongs to the word, a line break leaves it empty.
 bool FilterLexer::endsTextConstant(std::size_t quote) const {
-    std::size_t start = quote + 1;
-    while (start < expression_.size() &&
-           (classOf(expression_[start]) == CharClass::Blank || expression_[start] == ')'))
-        ++start;
+    std::size_t start = skipSpaces(quote + 1);
+    while (start < expression_.size() && expression_[start] == ')')
+        start = skipSpaces(start + 1);
     if (start < expression_.size()) {
         const char first = expression_[start];
         if (classOf(first) == CharClass::Digit || first == '<' || first == '=' || first == '>')
@@ -276,7 +289,7 @@ bool FilterLexer::endsTextConstant(std::size_t quote) const {
         return false;
     if (keyword->requiredNextWord.empty())
         return true;
-    const WordAhead following = wordAt(skipBlanks(ahead.end));
+    const WordAhead following = wordAt(skipSpaces(ahead.end));
     return !following.quotedPart && equalsIgnoringCase(following.word, keyword->requiredNextWord);
 }
 

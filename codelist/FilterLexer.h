@@ -62,7 +62,10 @@ private:
     Token readNumber();
     Token readText();
     Token readOperator();
+    // Blanks, tabs and line breaks between tokens.
     std::size_t skipBlanks(std::size_t position) const;
+    // The blank alone, as the look-ahead after a quote skips it.
+    std::size_t skipSpaces(std::size_t position) const;
     bool endsTextConstant(std::size_t quote) const;
     WordAhead wordAt(std::size_t start) const;
     bool occursAgain(char quoteCharacter, std::size_t position) const;

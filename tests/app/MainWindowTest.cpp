@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -182,6 +183,124 @@ private slots:
 
         QTest::mouseClick(window->RadioButton2, Qt::LeftButton); // already checked: nothing happens
         QCOMPARE(watcher.shownTexts.size(), 1);
+    }
+
+    // A new order reads the view again around the current record: it stays current and keeps
+    // its line in the grid where enough rows precede it, else it moves up; at the end of the view
+    // the grid stays full and it moves down.
+    void theCurrentRecordKeepsItsLineWhenTheOrderChanges() {
+        TDBGrid* grid = window->DBGrid1;
+        const auto line = [grid] {
+            const QRect cell = grid->visualRect(grid->currentIndex());
+            return cell.top() / grid->rowHeight(grid->currentIndex().row());
+        };
+        const auto code = [this] { return window->ClientDataSet1.fieldAsString("CPV_ID"); };
+
+        // Erdnüsse on the sixth line, in both directions.
+        grid->selectRow(5);
+        QCOMPARE(code(), std::string("03111200"));
+        QCOMPARE(line(), 5);
+        QTest::mouseClick(window->RadioButton2, Qt::LeftButton);
+        QCOMPARE(code(), std::string("03111200"));
+        const int inDescriptionOrder = grid->currentIndex().row();
+        QVERIFY(inDescriptionOrder > 1000);
+        QCOMPARE(line(), 5);
+        QCOMPARE(grid->rowAt(0), inDescriptionOrder - 5);
+        QCOMPARE(window->DataSource1->topRow(), inDescriptionOrder - 5);
+        QTest::mouseClick(window->RadioButton1, Qt::LeftButton);
+        QCOMPARE(code(), std::string("03111200"));
+        QCOMPARE(grid->currentIndex().row(), 5);
+        QCOMPARE(grid->rowAt(0), 0);
+        QCOMPARE(line(), 5);
+
+        // Further down the list, on the thirteenth line.
+        grid->scrollTo(window->DataSource1->index(300, 0), QAbstractItemView::PositionAtTop);
+        grid->selectRow(312);
+        QCOMPARE(line(), 12);
+        const std::string record = code();
+        QTest::mouseClick(window->RadioButton2, Qt::LeftButton);
+        QCOMPARE(code(), record);
+        QCOMPARE(line(), 12);
+        QTest::mouseClick(window->RadioButton1, Qt::LeftButton);
+        QCOMPARE(grid->rowAt(0), 300);
+        QCOMPARE(grid->currentIndex().row(), 312);
+
+        // The fourth description in the alphabet, moved to the eleventh line in code order: only
+        // three rows precede it, so it moves up to the fourth line.
+        QTest::mouseClick(window->RadioButton2, Qt::LeftButton);
+        const QString fourth = window->DataSource1->index(3, 0).data().toString();
+        const QString last =
+            window->DataSource1->index(window->DataSource1->rowCount() - 1, 0).data().toString();
+        QTest::mouseClick(window->RadioButton1, Qt::LeftButton);
+        const auto codeRow = [this](const QString& wanted) {
+            for (int row = 0; row < window->DataSource1->rowCount(); ++row) {
+                if (window->DataSource1->index(row, 0).data().toString() == wanted)
+                    return row;
+            }
+            return -1;
+        };
+        const int fourthRow = codeRow(fourth);
+        QVERIFY(fourthRow >= 10);
+        grid->scrollTo(window->DataSource1->index(fourthRow - 10, 0), QAbstractItemView::PositionAtTop);
+        grid->selectRow(fourthRow);
+        QCOMPARE(line(), 10);
+        QTest::mouseClick(window->RadioButton2, Qt::LeftButton);
+        QCOMPARE(grid->currentIndex().row(), 3);
+        QCOMPARE(grid->rowAt(0), 0);
+        QCOMPARE(line(), 3);
+
+        // The last description, on the third line in code order: the grid stays full, so it
+        // ends up on the last whole line.
+        QTest::mouseClick(window->RadioButton1, Qt::LeftButton);
+        const int lastRow = codeRow(last);
+        QVERIFY(lastRow >= 2);
+        grid->scrollTo(window->DataSource1->index(lastRow - 2, 0), QAbstractItemView::PositionAtTop);
+        grid->selectRow(lastRow);
+        QCOMPARE(line(), 2);
+        QTest::mouseClick(window->RadioButton2, Qt::LeftButton);
+        const int wholeLines = grid->viewport()->height() / grid->rowHeight(0);
+        QVERIFY(wholeLines > 10);
+        QCOMPARE(grid->currentIndex().row(), 9453);
+        QCOMPARE(grid->verticalScrollBar()->value(), grid->verticalScrollBar()->maximum());
+        QCOMPARE(window->DataSource1->topRow(), 9454 - wholeLines);
+        QCOMPARE(line(), wholeLines - 1);
+        // ...and from there the record keeps that line when the order changes back.
+        QTest::mouseClick(window->RadioButton1, Qt::LeftButton);
+        QCOMPARE(grid->currentIndex().row(), lastRow);
+        QCOMPARE(line(), wholeLines - 1);
+        QCOMPARE(grid->rowAt(0), lastRow - (wholeLines - 1));
+
+        // A search still shows its view from the first row.
+        window->Edit1->setText(QStringLiteral("0"));
+        window->BitBtn1->click();
+        QCOMPARE(grid->rowAt(0), 0);
+        QCOMPARE(grid->currentIndex().row(), 0);
+    }
+
+    // Under a filter the same rule holds for every line and record: the line is kept, as far as
+    // the rows before the record and after it in the new order allow.
+    void theLineRuleHoldsUnderAFilter() {
+        TDBGrid* grid = window->DBGrid1;
+        window->Edit1->setText(QStringLiteral("03"));
+        window->BitBtn1->click();
+        const int rows = window->DataSource1->rowCount();
+        const int wholeLines = grid->viewport()->height() / grid->rowHeight(0);
+        QVERIFY(rows > 2 * wholeLines);
+        for (int row = 0; row < rows; row += 7) {
+            // Near the end the grid cannot scroll far enough to put the row higher up.
+            const int wantedLine = std::max(row % wholeLines, row - (rows - wholeLines));
+            grid->scrollTo(window->DataSource1->index(row - wantedLine, 0), QAbstractItemView::PositionAtTop);
+            grid->selectRow(row);
+            QCOMPARE(window->DataSource1->topRow(), row - wantedLine); // as the grid reports it
+            QRadioButton* other =
+                window->RadioButton1->isChecked() ? window->RadioButton2 : window->RadioButton1;
+            QTest::mouseClick(other, Qt::LeftButton);
+            QCOMPARE(window->DataSource1->rowCount(), rows);
+            const int position = grid->currentIndex().row();
+            const int top = std::clamp(position - wantedLine, 0, rows - wholeLines);
+            QCOMPARE(window->DataSource1->topRow(), top);
+            QCOMPARE(grid->visualRect(grid->currentIndex()).top() / grid->rowHeight(0), position - top);
+        }
     }
 
     void aClickInTheGridMovesTheCursor() {

@@ -1,5 +1,6 @@
 #include "ClientDataSet.h"
 #include "CodeList.h"
+#include "Collation.h"
 #include "DatabaseError.h"
 
 #include <gtest/gtest.h>
@@ -222,6 +223,136 @@ TEST(ClientDataSet, ADamagedPacketLeavesTheTableClosed) {
             << error.what();
     }
     EXPECT_FALSE(table.active());
+}
+
+// ---- The unique index PRIMARY_KEY ---------------------------------------------------------------
+
+namespace {
+
+// The message of the open, or "opened".
+std::string openOutcome(TClientDataSet& table) {
+    try {
+        table.open();
+    } catch (const DatabaseError& error) {
+        return error.what();
+    }
+    return "opened";
+}
+
+std::string blockWithKey(std::string_view tsv, std::vector<std::uint64_t> keyFields) {
+    PacketSchema schema = codelist::schema();
+    std::erase_if(schema.attributes, [](const PacketAttribute& a) { return a.name == "PRIMARY_KEY"; });
+    if (!keyFields.empty())
+        schema.attributes.push_back(PacketAttribute::unsignedArray("PRIMARY_KEY", 2, keyFields));
+    return makeBlock(writePacket(schema, codelist::rowsFromTsv(tsv)));
+}
+
+} // namespace
+
+TEST(PrimaryKey, TwoRowsOfOneCodeAreRefusedAndTheTableStaysClosed) {
+    const std::string block = codelist::blockFromTsv("CPV_ID\tCPV_DESC\n"
+                                                     "03000000\tErzeugnisse\n"
+                                                     "03100000\tGartenbau\n"
+                                                     "03100000\tGartenbau, zweimal\n"
+                                                     "09000000\tBrennstoffe\n");
+    TClientDataSet table("ClientDataSet1");
+    CountingObserver grid;
+    table.addObserver(&grid);
+    table.setCarriedBlock(asBytes(block));
+    table.setIndexFieldNames("CPV_ID");
+    EXPECT_EQ(
+        openOutcome(table),
+        "ClientDataSet1: Schlüsselverletzung: Der Wert '03100000' kommt im Index PRIMARY_KEY mehrfach vor");
+    EXPECT_FALSE(table.active());
+    EXPECT_EQ(table.recordCount(), 0U);
+    EXPECT_TRUE(table.eof());
+    EXPECT_EQ(grid.dataChanges, 0);
+    EXPECT_EQ(table.savedPacket(), "");
+    // Refused again on every try, and the table takes a sound packet afterwards.
+    EXPECT_NE(openOutcome(table), "opened");
+    table.setCarriedBlock(codelist::carriedBlock());
+    EXPECT_EQ(openOutcome(table), "opened");
+    EXPECT_EQ(table.recordCount(), 9454U);
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "03000000");
+    EXPECT_EQ(grid.dataChanges, 1);
+    table.removeObserver(&grid);
+}
+
+TEST(PrimaryKey, DuplicatesAreFoundWhereverTheyAreStoredAndInAnyOrder) {
+    for (const char* tsv : {"CPV_ID\tCPV_DESC\n20000000\tB\n10000000\tA\n20000000\tC\n",
+                            "CPV_ID\tCPV_DESC\n30000000\tC\n30000000\tC\n",
+                            "CPV_ID\tCPV_DESC\n10000000\tA\n20000000\tB\n30000000\tC\n10000000\tD\n"}) {
+        const std::string block = codelist::blockFromTsv(tsv);
+        TClientDataSet table("QueryCPVTree");
+        table.setCarriedBlock(asBytes(block));
+        table.setIndexFieldNames("CPV_DESC"); // the view's order plays no part
+        EXPECT_TRUE(openOutcome(table).starts_with("QueryCPVTree: Schlüsselverletzung")) << tsv;
+        EXPECT_FALSE(table.active());
+    }
+    // Distinct codes in any stored order open, and the view is in code order.
+    const std::string block =
+        codelist::blockFromTsv("CPV_ID\tCPV_DESC\n30000000\tC\n10000000\tA\n20000000\tB\n");
+    TClientDataSet table("QueryCPVTree");
+    table.setCarriedBlock(asBytes(block));
+    table.setIndexFieldNames("CPV_ID");
+    ASSERT_EQ(openOutcome(table), "opened");
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "10000000");
+}
+
+// Keys are equal as the index compares them: in the collation hyphens weigh nothing.
+TEST(PrimaryKey, CodesThatDifferOnlyInIgnoredCharactersAreOneKey) {
+    const std::string block = codelist::blockFromTsv("CPV_ID\tCPV_DESC\n03000000\tA\n0300-0000\tB\n");
+    TClientDataSet table("ClientDataSet1");
+    table.setCollator(makeLocaleCollator("de_DE"));
+    table.setCarriedBlock(asBytes(block));
+    EXPECT_EQ(
+        openOutcome(table),
+        "ClientDataSet1: Schlüsselverletzung: Der Wert '03000000' kommt im Index PRIMARY_KEY mehrfach vor");
+    table.setCollator(std::make_shared<BinaryCollator>()); // bytes tell them apart
+    EXPECT_EQ(openOutcome(table), "opened");
+    EXPECT_EQ(table.recordCount(), 2U);
+}
+
+TEST(PrimaryKey, OnlyTheKeysFieldsCount) {
+    const std::string tsv = "CPV_ID\tCPV_DESC\n"
+                            "10000000\tA\n"
+                            "10000000\tB\n"
+                            "20000000\t" +
+                            std::string(70, 'x') + "\n20000000\t" + std::string(70, 'x') + "\n";
+    // Without a key, duplicates are rows like any others.
+    {
+        const std::string block = blockWithKey(tsv, {});
+        TClientDataSet table("ClientDataSet1");
+        table.setCarriedBlock(asBytes(block));
+        EXPECT_EQ(openOutcome(table), "opened");
+        EXPECT_EQ(table.recordCount(), 4U);
+    }
+    // On both fields only the last two rows share a key; the message cuts the long value.
+    {
+        const std::string block = blockWithKey(tsv, {1, 2});
+        TClientDataSet table("ClientDataSet1");
+        table.setCarriedBlock(asBytes(block));
+        EXPECT_EQ(openOutcome(table), "ClientDataSet1: Schlüsselverletzung: Der Wert '20000000; " +
+                                          std::string(50, 'x') +
+                                          "...' kommt im Index PRIMARY_KEY mehrfach vor");
+    }
+    // On the description alone, "A" and "B" differ but the long texts do not.
+    {
+        const std::string block = blockWithKey(tsv, {2});
+        TClientDataSet table("ClientDataSet1");
+        table.setCarriedBlock(asBytes(block));
+        EXPECT_TRUE(openOutcome(table).starts_with("ClientDataSet1: Schlüsselverletzung: Der Wert 'xxx"));
+    }
+}
+
+// Closing writes the rows in view order; opening again from that packet checks the key anew.
+TEST_F(ClientDataSetTest, ReopeningAfterADescriptionOrderCloseKeepsTheKey) {
+    table.setIndexFieldNames("CPV_DESC");
+    table.close();
+    table.setIndexFieldNames("CPV_ID");
+    ASSERT_EQ(openOutcome(table), "opened");
+    EXPECT_EQ(table.recordCount(), 9454U);
+    EXPECT_EQ(codes().front(), "03000000");
 }
 
 TEST_F(ClientDataSetTest, SuspendedControlsHearOnceWhenTheCounterReturnsToZero) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <numeric>
 #include <random>
 #include <stdexcept>
@@ -85,8 +86,8 @@ TEST_F(GermanCollation, BlanksAndPunctuationBeforeDigitsBeforeLetters) {
     EXPECT_LT(compare("03000000", "abc"), 0);
 }
 
-TEST_F(GermanCollation, HyphenAndApostropheWeighOnlyAfterCaseAndAccents) {
-    // Invisible at the first levels: "0-3" and "03-" sit where "03" sits among the codes.
+TEST_F(GermanCollation, HyphenAndApostropheWeighNothing) {
+    // Where "03" sits among the codes, "0-3" and "03-" sit too.
     EXPECT_LT(compare("0-3", "03000000"), 0);
     EXPECT_LT(compare("03-", "03000000"), 0);
     EXPECT_LT(compare("03999999", "0-39999999"), 0);
@@ -94,11 +95,28 @@ TEST_F(GermanCollation, HyphenAndApostropheWeighOnlyAfterCaseAndAccents) {
     EXPECT_GT(compare("04000000", "0-39999999"), 0);
     EXPECT_LT(compare("co-op", "coopa"), 0);
     EXPECT_LT(compare("d'or", "dos"), 0);
-    // ...but not ignored: they decide between otherwise equal texts, after case.
-    EXPECT_GT(compare("03-", "03"), 0);
-    EXPECT_GT(compare("co-op", "coop"), 0);
-    EXPECT_LT(compare("co-op", "Coop"), 0);
-    EXPECT_NE(collator->sortKey(text("0-3")), collator->sortKey(text("03")));
+    // Not even case, accents or length bring them back: they are not there at all.
+    EXPECT_EQ(compare("03-", "03"), 0);
+    EXPECT_EQ(compare("0-3", "03"), 0);
+    EXPECT_EQ(compare("0'3", "03"), 0);
+    EXPECT_EQ(compare("co-op", "coop"), 0);
+    EXPECT_EQ(compare("-'-", ""), 0);
+    for (const char* code :
+         {"0300000-0", "03-000000", "03000000-", "-03000000", "0'3000000", "0-3-0-0-0-0-0-0"})
+        EXPECT_EQ(compare(code, "03000000"), 0) << code;
+    EXPECT_LT(compare("co-op", "Coop"), 0); // case still decides between letters
+    EXPECT_LT(compare("d'or", "D'or"), 0);
+    EXPECT_EQ(collator->sortKey(text("0-3")), collator->sortKey(text("03")));
+    EXPECT_EQ(collator->sortKey(text("'-")), collator->sortKey(""));
+    // ICU's own keys agree: the characters are ignorable there, not only in the table.
+    EXPECT_EQ(collator->icuSortKey(text("0300000-0")), collator->icuSortKey(text("03000000")));
+    EXPECT_EQ(collator->icuSortKey(text("d'-or")), collator->icuSortKey(text("dor")));
+    EXPECT_EQ(collator->icuCompare(text("-03000000"), text("03000000")), 0);
+    // Other punctuation keeps its weight, before the digits.
+    for (const char* other : {"03 ", "03.", "03/", "03_", "03\"", "03,"}) {
+        EXPECT_GT(compare(other, "03"), 0) << other;
+        EXPECT_LT(compare(other, "030"), 0) << other;
+    }
 }
 
 TEST_F(GermanCollation, CaseAndUmlautsDecideOnlyBetweenOtherwiseEqualTexts) {
@@ -129,10 +147,42 @@ TEST_F(GermanCollation, TableKeysOrderExactlyAsIcuCompares) {
         texts.emplace_back(1, static_cast<char>(first));
         for (int second = 1; second < 256; second += 3)
             texts.push_back({static_cast<char>(first), static_cast<char>(second)});
+        texts.push_back({'-', static_cast<char>(first)});
+        texts.push_back({static_cast<char>(first), '\''});
     }
     // "l" with the middle dot is one collation element; so are the expansions of ß, æ, ½...
     for (const char* sample : {"l·", "L·", "l·l", "al·b", "l··", "ll·", "Straße", "Strasse", "Ærø", "½ Liter",
                                "…", "œuvre", "™", "Œ", "co-op", "coop", "d'or", "Dor"})
+        texts.push_back(text(sample));
+    // Hyphen and apostrophe weigh nothing: next to, between and around other characters, alone
+    // and in runs, and the codes with them.
+    for (const char* sample : {"-",
+                               "'",
+                               "--",
+                               "'-'",
+                               "-a",
+                               "a-",
+                               "'a",
+                               "a'",
+                               "-A",
+                               "A'",
+                               "l-·",
+                               "l·-",
+                               "ß-",
+                               "-ß",
+                               "0300000-0",
+                               "03-000000",
+                               "03000000-",
+                               "-03000000",
+                               "0'3000000",
+                               "03000000",
+                               "0300000",
+                               "Fischerei-, Forst-",
+                               "Fischerei, Forst",
+                               "pH-Meter",
+                               "pHMeter",
+                               "PH-Meter",
+                               "ph-Meter"})
         texts.push_back(text(sample));
     std::vector<std::string> keys;
     for (const std::string& t : texts)
@@ -169,6 +219,71 @@ TEST_F(GermanCollation, TableKeysSortTheListAsIcuDoes) {
     EXPECT_EQ(byKeys, byIcu);
 }
 
+// Hyphen and apostrophe once weighed at the case level, after everything else. Ignoring them
+// altogether must not move a single row of the carried list in description order: sorted by ICU
+// with the former rule and by the table's keys now, every row keeps its place, and the only
+// descriptions that now compare equal are the nine that are stored twice.
+TEST_F(GermanCollation, IgnoringHyphensMovesNoRowOfTheListInDescriptionOrder) {
+    UErrorCode status = U_ZERO_ERROR;
+    UCollator* base = ucol_open("de_DE", &status);
+    ASSERT_TRUE(U_SUCCESS(status));
+    int32_t length = 0;
+    const UChar* baseRules = ucol_getRules(base, &length);
+    std::u16string rules(baseRules, static_cast<std::size_t>(length));
+    ucol_close(base);
+    rules += u"&[last tertiary ignorable]<<<'-'<<<''";
+    UParseError parseError;
+    std::unique_ptr<UCollator, decltype(&ucol_close)> former(
+        ucol_openRules(rules.data(), static_cast<int32_t>(rules.size()), UCOL_DEFAULT, UCOL_TERTIARY,
+                       &parseError, &status),
+        ucol_close);
+    ASSERT_TRUE(U_SUCCESS(status));
+    const auto formerCompare = [&](const std::string& a, const std::string& b) {
+        const std::u16string left = utf16FromCodePage(a);
+        const std::u16string right = utf16FromCodePage(b);
+        return ucol_strcoll(former.get(), left.data(), static_cast<int32_t>(left.size()), right.data(),
+                            static_cast<int32_t>(right.size()));
+    };
+    // The former rule really did weigh the hyphen, so the comparison below is not of one rule with itself.
+    ASSERT_EQ(formerCompare(text("co-op"), text("coop")), UCOL_GREATER);
+    ASSERT_EQ(compare("co-op", "coop"), 0);
+
+    TClientDataSet table("ClientDataSet1");
+    codelist::loadCarried(table);
+    std::vector<std::string> descriptions;
+    for (table.first(); !table.eof(); table.next())
+        descriptions.push_back(table.fieldAsString("CPV_DESC"));
+    ASSERT_EQ(descriptions.size(), 9454U);
+    const auto withHyphens =
+        std::count_if(descriptions.begin(), descriptions.end(),
+                      [](const std::string& d) { return d.find('-') != std::string::npos; });
+    EXPECT_GT(withHyphens, 500); // hyphens are common in the list: the check has something to check
+
+    std::vector<std::size_t> before(descriptions.size());
+    std::iota(before.begin(), before.end(), std::size_t{0});
+    std::vector<std::size_t> now = before;
+    std::stable_sort(before.begin(), before.end(), [&](std::size_t a, std::size_t b) {
+        return formerCompare(descriptions[a], descriptions[b]) == UCOL_LESS;
+    });
+    std::vector<std::string> keys;
+    for (const std::string& description : descriptions)
+        keys.push_back(collator->sortKey(description));
+    std::stable_sort(now.begin(), now.end(), [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    std::size_t moved = 0;
+    for (std::size_t i = 0; i < now.size(); ++i)
+        moved += now[i] != before[i] ? 1 : 0;
+    EXPECT_EQ(moved, 0U);
+
+    int equalNeighbours = 0;
+    for (std::size_t i = 0; i + 1 < now.size(); ++i) {
+        if (keys[now[i]] != keys[now[i + 1]])
+            continue;
+        ++equalNeighbours;
+        EXPECT_EQ(descriptions[now[i]], descriptions[now[i + 1]]);
+    }
+    EXPECT_EQ(equalNeighbours, 9);
+}
+
 // A collation the table cannot express (French accents compare from the end) leaves every key to
 // ICU, with compare() and sortKey() still in agreement.
 TEST(OtherCollation, IcuKeysWhereTheTableCannotServe) {
@@ -184,13 +299,14 @@ TEST(OtherCollation, IcuKeysWhereTheTableCannotServe) {
         }
     }
     EXPECT_GT(french->compare(text("coté"), text("côte")), 0); // accents compared from the end
-    EXPECT_GT(french->compare(text("0-3"), text("03")), 0);
+    EXPECT_EQ(french->compare(text("0-3"), text("03")), 0);
+    EXPECT_EQ(french->compare(text("c'ote"), text("cote")), 0);
 }
 
 TEST(OtherCollation, SwedishKeepsItsOwnLetterOrder) {
     const std::shared_ptr<const LocaleCollator> swedish = makeLocaleCollator("sv_SE");
     EXPECT_GT(swedish->compare(text("Ärlig"), text("Zebra")), 0); // Ä is a letter after Z in Swedish
     EXPECT_EQ(sign(swedish->sortKey(text("Ärlig")).compare(swedish->sortKey(text("Zebra")))), 1);
-    EXPECT_GT(swedish->compare(text("03-"), text("03")), 0);
+    EXPECT_EQ(swedish->compare(text("03-"), text("03")), 0); // hyphens weigh nothing in every locale
     EXPECT_LT(swedish->compare(text("03-"), text("030")), 0);
 }

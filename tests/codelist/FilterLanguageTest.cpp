@@ -153,6 +153,40 @@ TEST(TextConstant, GroupOrderAndForCountOnlyWithTheirSecondWord) {
     EXPECT_EQ(firstText("'a' by x'"), "a' by x");
 }
 
+// After a quote only the blank is skipped, and only a blank, a line break, "(" or "," ends the
+// next word: a tab belongs to the word, so "or<TAB>y" is no keyword.
+TEST(TextConstant, OnlyTheBlankSeparatesTheWordAfterAQuote) {
+    EXPECT_EQ(firstText("'%X' OR\tY%'"), "%X' OR\tY%");
+    EXPECT_EQ(firstText("'%X'\tOR Y%'"), "%X'\tOR Y%");
+    EXPECT_EQ(firstText("'%X' \tOR Y%'"), "%X' \tOR Y%");
+    EXPECT_EQ(firstText("'a' )\tor b'"), "a' )\tor b");
+    EXPECT_EQ(firstText("'a'\t1b'"), "a'\t1b"); // the word begins with the tab, not the digit
+    EXPECT_EQ(firstText("'a'\t=b'"), "a'\t=b");
+    EXPECT_EQ(firstText("'a' GROUP\tBY x'"), "a' GROUP\tBY x");
+    EXPECT_EQ(firstText("'a' x\t.y z'"), "a"); // a full stop still cuts the word short
+    // A line break ends the word; CR counts as one, so CR LF reads as LF does.
+    EXPECT_EQ(firstText("'%X' OR\nY%'"), "%X");
+    EXPECT_EQ(firstText("'%X' OR\r\nY%'"), "%X");
+    EXPECT_EQ(firstText("'%X' OR\rY%'"), "%X");
+    // A line break right after the quote is not skipped: the word is empty and no keyword.
+    EXPECT_EQ(firstText("'%X'\nOR Y%'"), "%X'\nOR Y%");
+    EXPECT_EQ(firstText("'a' GROUP\nBY x'"), "a' GROUP\nBY x");
+    // The blank and the closing parenthesis are skipped as before.
+    EXPECT_EQ(firstText("'%X' OR Y%'"), "%X");
+    EXPECT_EQ(firstText("'a'  ) )  or b'"), "a");
+}
+
+// Between tokens, tabs and line breaks separate as blanks do; only right after a closing quote
+// that is not the last one does the look-ahead want a blank before the next word.
+TEST(FilterEvaluation, TabsAndLineBreaksSeparateTokens) {
+    EXPECT_EQ(select("CPV_ID\t>=\r\n'03'"), (Codes{"03000000", "03110000", "03221000", "09000000", "30000000",
+                                                   "38416000", "44423100", "98910000"}));
+    EXPECT_EQ(select("\tCPV_ID\n<\t'04' AND\rCPV_ID\t>=\t'0300'\r\n"),
+              (Codes{"03000000", "03110000", "03221000"}));
+    EXPECT_EQ(rejection("CPV_ID < '04'\r\nAND CPV_ID >= '0300'"), "Filterausdruck fehlerhaft abgeschlossen");
+    EXPECT_EQ(select("UPPER(\tCPV_DESC\t)\tLIKE\n'%FRÜCHTE%'"), Codes{"03110000"});
+}
+
 TEST(TextConstant, LongConstantsAreCutTo255Characters) {
     const std::string text(600, 'x');
     EXPECT_EQ(firstText("'" + text + "'"), std::string(255, 'x'));

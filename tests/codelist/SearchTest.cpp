@@ -151,7 +151,7 @@ TEST_F(SearchTest, CodeTextSelectsTheCodesThatBeginWithIt) {
     EXPECT_EQ(viewCodeSet(), beginningWith("0"));
     ASSERT_EQ(search("03111100", ""), "");
     EXPECT_EQ(viewCodes(), Codes{"03111100"});
-    // Hyphens weigh nothing at the first level: the same rows as the digits alone.
+    // Hyphens weigh nothing: the same rows as the digits alone.
     for (const char* code : {"0-3", "03-", "0-3-"}) {
         ASSERT_EQ(search(code, ""), "") << code;
         EXPECT_EQ(viewCodeSet(), division03) << code;
@@ -166,6 +166,56 @@ TEST_F(SearchTest, CodeTextsThatNoCodeBeginsWithGiveAnEmptyViewAndNoError) {
         EXPECT_EQ(table.recordCount(), 0U) << code;
         EXPECT_TRUE(table.eof());
     }
+}
+
+// The code condition's table of selections, row by row, over the whole carried list.
+TEST_F(SearchTest, TheTableOfSelectionsHoldsOverTheWholeList) {
+    const auto beginningWith = [](const std::string& prefix) {
+        return codesWhere([&](const Row& row) { return row.code.starts_with(prefix); });
+    };
+    const auto selects = [&](const std::string& code) {
+        EXPECT_EQ(search(code, ""), "") << code;
+        EXPECT_TRUE(table.filtered()) << code;
+        return viewCodeSet();
+    };
+    // One digit: the codes beginning with it.
+    for (char digit = '0'; digit <= '9'; ++digit) {
+        const std::string code(1, digit);
+        EXPECT_EQ(selects(code), beginningWith(code)) << code;
+    }
+    // Two to eight digits: exactly the codes beginning with them, also where none does; eight
+    // digits select that one code.
+    std::set<std::string> prefixes = {"00", "10", "99", "0311", "031111", "0311110", "0311111", "99999999"};
+    for (std::size_t i = 0; i < listRows().size(); i += 97) {
+        for (std::size_t length = 2; length <= 7; ++length)
+            prefixes.insert(listRows()[i].code.substr(0, length));
+    }
+    for (const std::string& prefix : prefixes)
+        EXPECT_EQ(selects(prefix), beginningWith(prefix)) << prefix;
+    for (std::size_t i = 0; i < listRows().size(); i += 19) {
+        const std::string& code = listRows()[i].code;
+        EXPECT_EQ(selects(code), std::set<std::string>{code});
+    }
+    EXPECT_EQ(selects("98910000"), std::set<std::string>{"98910000"}); // the last row
+    // Nine or more digits: none.
+    for (const char* code : {"030000000", "031111000", "989100000", "0300000000", "030000000000"})
+        EXPECT_EQ(selects(code), std::set<std::string>{}) << code;
+    // Digits with hyphens, and apostrophes typed as two quotes: the rows of the digits alone.
+    const std::set<std::string> division03 = beginningWith("03");
+    const std::set<std::string> code03000000 = {"03000000"};
+    for (const char* code : {"03-", "0-3", "-03", "-0-3-", "0--3", "0''3", "''03", "03''", "0-''3"})
+        EXPECT_EQ(selects(code), division03) << code;
+    for (const char* code : {"0300000-0", "03-000000", "03000000-", "-03000000", "0''3000000", "03000000''",
+                             "0-3-0-0-0-0-0-0", "0300-0000"})
+        EXPECT_EQ(selects(code), code03000000) << code;
+    EXPECT_EQ(selects("0-"), beginningWith("0"));
+    EXPECT_EQ(selects("031-11"), beginningWith("03111"));
+    EXPECT_EQ(selects("0-31111000-"), std::set<std::string>{}); // still nine digits
+    // Any letter, blank or other punctuation: none.
+    for (const char* code : {" 03", "03 ", "0 3", " ",   "abc", "3a",        "03a",      "0300000a", "A",
+                             "é",   "03.", "03,", "0/3", "03;", "03:",       "03=",      "03&",      "03\"",
+                             "(03", "03)", "03_", "03%", "03*", "0300000.0", "03000000 "})
+        EXPECT_EQ(selects(code), std::set<std::string>{}) << code;
 }
 
 TEST_F(SearchTest, DescriptionTextMatchesInAnyMixOfCase) {
@@ -216,6 +266,31 @@ TEST_F(SmallTableSearch, WildcardsEscapesAndQuotesInTheDescriptionText) {
     EXPECT_EQ(codesFor("\\_"), Codes{});
 }
 
+// One digit d keeps every code beginning with d except d and seven nines, the upper bound itself.
+TEST(SmallTableSelection, OneDigitStopsBeforeTheCodeOfSevenNines) {
+    const std::string block = codelist::blockFromTsv("CPV_ID\tCPV_DESC\n"
+                                                     "29999999\tA\n"
+                                                     "30000000\tB\n"
+                                                     "39999998\tC\n"
+                                                     "39999999\tD\n"
+                                                     "40000000\tE\n");
+    TClientDataSet table("ClientDataSet1");
+    table.setCollator(makeLocaleCollator("de_DE"));
+    table.setCarriedBlock(asBytes(block));
+    table.setIndexFieldNames("CPV_ID");
+    table.open();
+    const auto codesFor = [&](std::string_view code) {
+        applySearch(table, code, "");
+        std::vector<std::string> codes;
+        for (table.first(); !table.eof(); table.next())
+            codes.push_back(table.fieldAsString("CPV_ID"));
+        return codes;
+    };
+    EXPECT_EQ(codesFor("3"), (Codes{"30000000", "39999998"}));
+    EXPECT_EQ(codesFor("3-"), (Codes{"30000000", "39999998"}));
+    EXPECT_EQ(codesFor("39999999"), Codes{"39999999"}); // eight digits still find it
+}
+
 TEST_F(SearchTest, AClosingBackslashOrAQuoteBeforeAPlainWordFindNothingInTheList) {
     ASSERT_EQ(search("", "obst\\"), "");
     EXPECT_EQ(table.filter(), " UPPER(CPV_DESC) LIKE '%OBST\\%' ");
@@ -234,6 +309,21 @@ TEST_F(SearchTest, AQuoteBeforeAKeywordEndsTheConstantAndTheRestFails) {
     EXPECT_EQ(table.fieldAsString("CPV_ID"), "03000000");
     EXPECT_FALSE(table.controlsDisabled());
     EXPECT_EQ(grid.dataChanges, 1);
+}
+
+// A tab is no blank to the look-ahead after a quote: the word after it is no keyword, the quote
+// stays in the constant, and the search finds nothing instead of failing.
+TEST_F(SearchTest, AQuoteBeforeAKeywordJoinedByATabStaysInTheConstant) {
+    for (const char* description : {"x' or\ty", "x'\tor y"}) {
+        EXPECT_EQ(search("", description), "") << description;
+        EXPECT_TRUE(table.filtered());
+        EXPECT_EQ(table.recordCount(), 0U) << description;
+    }
+    EXPECT_EQ(table.filter(), " UPPER(CPV_DESC) LIKE '%X'\tOR Y%' ");
+    EXPECT_EQ(search("", "x' or y"), "ClientDataSet1: Das Feld 'Y' wurde nicht gefunden");
+    EXPECT_EQ(search("", "x' OR y"), "ClientDataSet1: Das Feld 'Y' wurde nicht gefunden");
+    EXPECT_EQ(search("03\t", ""), ""); // a tab inside a code constant is an ordinary character
+    EXPECT_EQ(table.recordCount(), 0U);
 }
 
 TEST_F(SearchTest, ACodeTextOfOneQuoteShowsEveryRow) {

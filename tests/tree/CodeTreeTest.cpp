@@ -190,7 +190,7 @@ TEST(CodeTreeBuild, EmptyTableGivesTheRootAloneExpanded) {
 TEST(CodeTreeBuild, PrefixesShorterThanTheComparedLengthAreTakenWhole) {
     // "12" matches "12: a" on two characters; one level down it is compared whole against "123"
     // and differs in length, so it becomes a sibling of "123: b". "1" differs from "12" at once.
-    SmallTable rows("12\ta\n123\tb\n12\tc\n1\td\n");
+    SmallTable rows("12\ta\n123\tb\n12\tc\n1\td\n", "QueryCPVTree", SmallTable::Key::None);
     BuiltTree tree;
     tree.build(rows.table);
     const MemoryTreeNodes& nodes = tree.nodes;

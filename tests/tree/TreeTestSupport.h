@@ -50,12 +50,25 @@ public:
     bool visible = false;
 };
 
-// A table over rows given as "code TAB description" lines, in that stored order.
+// A table over rows given as "code TAB description" lines, in that stored order. Rows that share
+// a code need a packet without the unique key PRIMARY_KEY, which the table would refuse to open.
 struct SmallTable {
-    explicit SmallTable(std::string_view rows, std::string name = "QueryCPVTree")
-        : block(codelist::blockFromTsv("CPV_ID\tCPV_DESC\n" + std::string(rows))), table(std::move(name)) {
+    enum class Key { Unique, None };
+
+    explicit SmallTable(std::string_view rows, std::string name = "QueryCPVTree", Key key = Key::Unique)
+        : block(blockOf(rows, key)), table(std::move(name)) {
         table.setCarriedBlock(asBytes(block));
         table.open();
+    }
+
+    static std::string blockOf(std::string_view rows, Key key) {
+        const std::string tsv = "CPV_ID\tCPV_DESC\n" + std::string(rows);
+        if (key == Key::Unique)
+            return codelist::blockFromTsv(tsv);
+        PacketSchema schema = codelist::schema();
+        std::erase_if(schema.attributes,
+                      [](const PacketAttribute& attribute) { return attribute.name == "PRIMARY_KEY"; });
+        return makeBlock(writePacket(schema, codelist::rowsFromTsv(tsv)));
     }
 
     std::string block; // the table reads its block in place, so it comes first and lives as long
