@@ -20,7 +20,9 @@ echo "$deb"
 dpkg-deb --field "$deb" Package Version Depends Recommends
 
 echo "== lintian"
-lintian --info "$deb" || { echo "lintian found errors" >&2; exit 1; }
+# Errors and warnings fail the check; the informational tags are shown.
+lintian --display-info --fail-on error,warning "$deb" || { echo "lintian: errors or warnings" >&2; exit 1; }
+echo "lintian: no errors, no warnings"
 
 echo "== Installing into a clean Debian 12"
 root=$(mktemp -d /var/tmp/kodexa-bookworm.XXXXXX)
