@@ -14,6 +14,7 @@ int run(int argc, char** argv) {
     const kodexa::RuntimeFolder runtimeFolder; // before the application, which looks there as it starts
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kodexa"));
+    QApplication::setDesktopFileName(QStringLiteral(KODEXA_APP_ID));
     const auto window = std::make_unique<kodexa::TDlgSearchCPV>();
     kodexa::DlgSearchCPV = window.get();
     window->show();
