@@ -3,6 +3,7 @@
 #include "CheckGlyph.h"
 #include "JpegDecoder.h"
 #include "PaintNow.h"
+#include "TitleBar.h"
 #include "WindowPlacement.h"
 #include "WineFonts.h"
 
@@ -136,6 +137,9 @@ TDlgAbout::TDlgAbout(QWidget* owner, std::span<const std::byte> jpeg)
     : QDialog(owner,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint) {
     setWindowTitle(QStringLiteral("Über"));
+    // No title-bar buttons in either use: the splash in particular can be neither closed nor
+    // minimised while the program waits on it.
+    keepTitleBarWithoutButtons(*this);
     setFont(classicFont(QStringLiteral("MS Sans Serif"), kButtonFontPixels));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
