@@ -4,8 +4,17 @@
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace kodexa::report {
+
+namespace {
+
+QSize marginsSize(QMargins margins) {
+    return {margins.left() + margins.right(), margins.top() + margins.bottom()};
+}
+
+} // namespace
 
 ScreenPlacement::ScreenPlacement(QWidget& window, QSize outerSize)
     : QObject(&window), window_(window), outerSize_(outerSize) {
@@ -17,46 +26,52 @@ QPoint ScreenPlacement::centredTopLeft(QRect area, QSize outerSize) {
             area.top() + (area.height() - outerSize.height()) / 2};
 }
 
-bool ScreenPlacement::frameKnown() const {
-    return window_.frameGeometry().size() != window_.size();
+// The frame as the window system reports it now. The widget's own frame geometry is no help
+// here: it keeps the frame it first saw until the window system next moves the window.
+QMargins ScreenPlacement::frame() const {
+    const QWindow* handle = window_.windowHandle();
+    return handle != nullptr ? handle->frameMargins() : QMargins();
 }
 
 void ScreenPlacement::place() {
     if (window_.windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
         return;
-    if (outerSize_.isValid()) {
-        const QSize frame = window_.frameGeometry().size() - window_.size();
-        window_.resize((outerSize_ - frame).expandedTo(window_.minimumSize()));
-    }
-    if (const QScreen* screen = window_.screen())
-        window_.move(centredTopLeft(screen->availableGeometry(), window_.frameGeometry().size()));
+    const QSize frameSize = marginsSize(frame());
+    if (outerSize_.isValid())
+        window_.resize((outerSize_ - frameSize).expandedTo(window_.minimumSize()));
+    const QScreen* screen = window_.screen();
+    if (screen == nullptr)
+        return;
+    const QPoint topLeft = centredTopLeft(screen->availableGeometry(), window_.size() + frameSize);
+    if (QWindow* handle = window_.windowHandle())
+        handle->setFramePosition(topLeft);
+    else
+        window_.move(topLeft);
+}
+
+void ScreenPlacement::placeOnceFrameKnown() {
+    if (framePlaced_ || !window_.isVisible() || frame().isNull())
+        return;
+    framePlaced_ = true;
+    place();
 }
 
 bool ScreenPlacement::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != &window_)
-        return false;
-    switch (event->type()) {
-    case QEvent::Show:
-        place();
-        framePlaced_ = frameKnown();
-        // Some window systems tell the frame only once the event loop has run.
-        QTimer::singleShot(0, this, [this] {
-            if (!framePlaced_ && frameKnown() && window_.isVisible()) {
-                framePlaced_ = true;
-                place();
-            }
-        });
-        break;
-    case QEvent::Move:
-    case QEvent::Resize:
-        if (!framePlaced_ && window_.isVisible() && frameKnown()) {
-            framePlaced_ = true;
-            place();
+    if (watched == &window_ && event->type() == QEvent::Show) {
+        // The native window exists now; a window manager frames it once it is mapped, before it
+        // is first exposed.
+        if (QWindow* handle = window_.windowHandle(); handle != nullptr && handle != watchedHandle_) {
+            handle->installEventFilter(this);
+            watchedHandle_ = handle;
         }
-        break;
-    default:
-        break;
+        framePlaced_ = false;
+        place();
+        framePlaced_ = !frame().isNull();
+        QTimer::singleShot(0, this, [this] { placeOnceFrameKnown(); });
+        return false;
     }
+    if (watched == watchedHandle_ && event->type() == QEvent::Expose)
+        placeOnceFrameKnown();
     return false;
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QMargins>
 #include <QObject>
+#include <QPointer>
 #include <QSize>
+#include <QWindow>
 
 class QWidget;
 
@@ -24,10 +27,12 @@ protected:
 
 private:
     void place();
-    bool frameKnown() const;
+    void placeOnceFrameKnown();
+    QMargins frame() const;
 
     QWidget& window_;
     QSize outerSize_;
+    QPointer<QWindow> watchedHandle_;
     bool framePlaced_ = false;
 };
 
