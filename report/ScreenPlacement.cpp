@@ -43,7 +43,10 @@ void ScreenPlacement::place() {
     if (screen == nullptr)
         return;
     const QPoint topLeft = centredTopLeft(screen->availableGeometry(), window_.size() + frameSize);
-    if (QWindow* handle = window_.windowHandle())
+    // Before the window is mapped the widget places it; once mapped, the widget's idea of the frame
+    // may be stale, and the native window is placed by its frame directly.
+    QWindow* handle = window_.windowHandle();
+    if (framePlaced_ && handle != nullptr)
         handle->setFramePosition(topLeft);
     else
         window_.move(topLeft);
