@@ -3,14 +3,16 @@
 #include "CheckGlyph.h"
 #include "JpegDecoder.h"
 #include "PaintNow.h"
+#include "TitleBar.h"
 #include "WindowPlacement.h"
 #include "WineFonts.h"
 
 #include <QFile>
-#include <QLabel>
-#include <QPixmap>
+#include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 
+#include <cmath>
 #include <iterator>
 #include <memory>
 #include <stdexcept>
@@ -30,6 +32,7 @@ constexpr std::uint32_t kSplashMilliseconds = 5000;
 constexpr std::uint32_t kSplashSleepMilliseconds = 100;
 constexpr QRect kButtonGeometry{358, 434, 75, 25};
 constexpr QSize kGlyphSize{18, 18};
+constexpr int kButtonFontPixels = 11; // MS Sans Serif 8 pt
 constexpr int kLabelLeft = 40;
 constexpr int kLabelHeight = 16;
 constexpr QRgb kSilver = qRgb(192, 192, 192);
@@ -52,6 +55,34 @@ constexpr LabelLine kLabelLines[] = {
     {160, "Internet: www.example.org"},
 };
 
+// Logical extents for lengths in device pixels, at a scale of the screen (device pixels per
+// logical pixel). The picture and the labels are covered, whatever the rounding of the toolkit;
+// the button takes the nearest logical geometry.
+int coveringLogical(int devicePixels, qreal scale) {
+    return static_cast<int>(std::ceil(devicePixels / scale - 1e-6));
+}
+
+QRect coveringLogical(QRect device, qreal scale) {
+    const int left = static_cast<int>(std::floor(device.left() / scale + 1e-6));
+    const int top = static_cast<int>(std::floor(device.top() / scale + 1e-6));
+    return QRect(QPoint(left, top), QPoint(coveringLogical(device.right() + 1, scale) - 1,
+                                           coveringLogical(device.bottom() + 1, scale) - 1));
+}
+
+QRect nearestLogical(QRect device, qreal scale) {
+    return QRect(qRound(device.left() / scale), qRound(device.top() / scale), qRound(device.width() / scale),
+                 qRound(device.height() / scale));
+}
+
+// A font of a pixel size that is meant in device pixels: at a scale above 1 a logical pixel is
+// larger, so the size in logical pixels is fractional, which only a point size can say.
+QFont atDevicePixels(QFont font, qreal scale, qreal logicalDpi) {
+    if (scale == 1.0 || font.pixelSize() <= 0 || logicalDpi <= 0)
+        return font;
+    font.setPointSizeF(font.pixelSize() / scale * 72.0 / logicalDpi);
+    return font;
+}
+
 std::span<const std::byte> asBytes(const QByteArray& bytes) {
     return std::as_bytes(std::span(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
@@ -73,40 +104,68 @@ QByteArray carriedArtwork() {
     return file.readAll();
 }
 
+TPictureLabel::TPictureLabel(const QString& text, QPoint devicePosition, QWidget* parent)
+    : QLabel(text, parent), devicePosition_(devicePosition) {}
+
+QRect TPictureLabel::deviceGeometry() const {
+    return QRect(devicePosition_, QSize(QFontMetrics(font()).horizontalAdvance(text()), kLabelHeight));
+}
+
+TImage::TImage(QImage picture, QWidget* parent) : QWidget(parent), picture_(std::move(picture)) {
+    setObjectName(QStringLiteral("Image1"));
+}
+
+void TImage::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    // From here on one unit is one device pixel: the picture is neither stretched nor smoothed.
+    const qreal scale = devicePixelRatioF();
+    painter.setWorldTransform(QTransform::fromScale(1 / scale, 1 / scale));
+    painter.drawImage(QPoint(0, 0), picture_);
+    for (const TPictureLabel* caption : captions_) {
+        if (caption->isHidden())
+            continue;
+        painter.setFont(caption->font());
+        painter.setPen(caption->palette().color(QPalette::WindowText));
+        painter.drawText(caption->deviceGeometry(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                         caption->text());
+    }
+}
+
 TDlgAbout::TDlgAbout(QWidget* owner) : TDlgAbout(owner, asBytes(carriedArtwork())) {}
 
 TDlgAbout::TDlgAbout(QWidget* owner, std::span<const std::byte> jpeg)
     : QDialog(owner,
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint) {
     setWindowTitle(QStringLiteral("Über"));
-    setFont(classicFont(QStringLiteral("MS Sans Serif"), 11));
+    // No title-bar buttons in either use: the splash in particular can be neither closed nor
+    // minimised while the program waits on it.
+    keepTitleBarWithoutButtons(*this);
+    setFont(classicFont(QStringLiteral("MS Sans Serif"), kButtonFontPixels));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
 
     // Children stack in creation order: the picture at the bottom, the labels over it, the
     // button over everything.
     createImage(jpeg);
-    QLabel** const labels[] = {&Label1, &Label2, &Label3, &Label4, &Label5, &Label6, &Label7, &Label8};
+    TPictureLabel** const labels[] = {&Label1, &Label2, &Label3, &Label4, &Label5, &Label6, &Label7, &Label8};
     static_assert(std::size(labels) == std::size(kLabelLines));
-    for (std::size_t i = 0; i < std::size(labels); ++i)
+    for (std::size_t i = 0; i < std::size(labels); ++i) {
         *labels[i] = createLabel(kLabelLines[i].top, QString::fromUtf8(kLabelLines[i].text));
+        Image1->addCaption(*labels[i]);
+    }
     createButton();
 
-    // The box is exactly the picture, whatever the screen's text size.
-    setFixedSize(Image1->size());
+    // The box is exactly the picture in device pixels, whatever the screen's text size.
+    layOutForScale(screen() != nullptr ? screen()->devicePixelRatio() : 1.0);
     centreOnScreen(*this);
 }
 
 void TDlgAbout::createImage(std::span<const std::byte> jpeg) {
-    const QImage picture = decodeJpeg(jpeg);
-    Image1 = new QLabel(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(QPixmap::fromImage(picture));
-    Image1->setGeometry(QRect(QPoint(0, 0), picture.size()));
+    Image1 = new TImage(decodeJpeg(jpeg), this);
 }
 
-QLabel* TDlgAbout::createLabel(int top, const QString& text) {
-    auto* label = new QLabel(text, this);
+TPictureLabel* TDlgAbout::createLabel(int top, const QString& text) {
+    auto* label = new TPictureLabel(text, QPoint(kLabelLeft, top), this);
     label->setFont(classicFont(QStringLiteral("MS Sans Serif"), 13, QFont::Bold));
     label->setTextFormat(Qt::PlainText);
     // The label would take its text colour from the box's button-face role; it has its own.
@@ -114,18 +173,41 @@ QLabel* TDlgAbout::createLabel(int top, const QString& text) {
     palette.setColor(QPalette::WindowText, QColor(kSilver));
     label->setPalette(palette);
     label->setForegroundRole(QPalette::WindowText);
-    label->setGeometry(kLabelLeft, top, label->fontMetrics().horizontalAdvance(text), kLabelHeight);
     return label;
 }
 
 void TDlgAbout::createButton() {
     BitBtn1 = new QPushButton(checkMarkGlyph(), QStringLiteral("OK"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setIconSize(kGlyphSize);
-    BitBtn1->setGeometry(kButtonGeometry);
     BitBtn1->setDefault(true);
     BitBtn1->setFocus();
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void TDlgAbout::layOutForScale(qreal scale) {
+    laidOutScale_ = scale;
+    const QSize picture = Image1->picture().size();
+    const QSize client(coveringLogical(picture.width(), scale), coveringLogical(picture.height(), scale));
+    Image1->setGeometry(QRect(QPoint(0, 0), client));
+    for (TPictureLabel* label : {Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8})
+        label->setGeometry(coveringLogical(label->deviceGeometry(), scale));
+    BitBtn1->setGeometry(nearestLogical(kButtonGeometry, scale));
+    BitBtn1->setIconSize(nearestLogical(QRect(QPoint(0, 0), kGlyphSize), scale).size());
+    // MS Sans Serif comes as a bitmap of one size, which a scaled painter draws with gaps between
+    // its letters; Tahoma, its scalable successor, stands in at the same character height.
+    const qreal logicalDpi = screen() != nullptr ? screen()->logicalDotsPerInchY() : 96.0;
+    const QFont buttonFont = scale == 1.0 ? font() : classicFont(QStringLiteral("Tahoma"), kButtonFontPixels);
+    BitBtn1->setFont(atDevicePixels(buttonFont, scale, logicalDpi));
+    setFixedSize(client);
+}
+
+void TDlgAbout::showEvent(QShowEvent* event) {
+    // The box can come up on a screen of another scale than the one it was made for.
+    if (devicePixelRatioF() != laidOutScale_) {
+        layOutForScale(devicePixelRatioF());
+        centreOnScreen(*this);
+    }
+    QDialog::showEvent(event);
 }
 
 void TDlgAbout::reject() {

@@ -145,6 +145,11 @@ void TDBGrid::moveCursorToSelection(const QModelIndex& current) {
 }
 
 void TDBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+    // Only the left button double-clicks; a double press of another button is two presses.
+    if (event->button() != Qt::LeftButton) {
+        QTableView::mouseDoubleClickEvent(event);
+        return;
+    }
     // The first click of the pair has already made the clicked row current; a double-click on
     // the empty area acts on whatever row is current.
     event->accept();
@@ -153,6 +158,7 @@ void TDBGrid::mouseDoubleClickEvent(QMouseEvent* event) {
 
 bool TDBGrid::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
         (watched == horizontalHeader()->viewport() || watched == verticalHeader()->viewport())) {
         emit gridDoubleClicked();
         return true;

@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -31,6 +32,8 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace kodexa {
 
@@ -45,6 +48,22 @@ constexpr int SearchPanelHeight = 73;
 constexpr int SortPanelHeight = 41;
 constexpr int ProgressBarHeight = 16;
 constexpr int WindowFontPixels = 11; // Tahoma 8 pt at 96 dpi
+// A page of the page control sits 4 pixels inside its left, right and bottom edges and 24 below
+// its top, under the tab strip: a 2-pixel raised frame and a 2-pixel margin of button face.
+constexpr QMargins PageMargins{4, 24, 4, 4};
+// The inputs take any text the user pastes (the toolkit's default would cut it at 32,767).
+constexpr int NoLengthLimit = std::numeric_limits<int>::max();
+
+// The page control's pages lie inside a thicker frame than the toolkit's own, as classic pages do.
+class PageControlStyle final : public QProxyStyle {
+public:
+    QRect subElementRect(SubElement element, const QStyleOption* option,
+                         const QWidget* widget) const override {
+        if (element == SE_TabWidgetTabContents && option != nullptr)
+            return option->rect.marginsRemoved(PageMargins);
+        return QProxyStyle::subElementRect(element, option, widget);
+    }
+};
 
 // Keeps a child at its distance from its parent's right and bottom edges.
 class AnchorRightBottom final : public QObject {
@@ -106,6 +125,9 @@ TDlgSearchCPV::TDlgSearchCPV(SystemClock* clock, QWidget* parent) : QMainWindow(
     createMenu();
 
     PageControl1 = new QTabWidget(this);
+    auto* pageStyle = new PageControlStyle;
+    pageStyle->setParent(PageControl1);
+    PageControl1->setStyle(pageStyle);
     TabSheet1 = createTablePage();
     TabSheet2 = createTreePage();
     PageControl1->addTab(TabSheet1, QStringLiteral("Tabellenansicht"));
@@ -185,8 +207,10 @@ QWidget* TDlgSearchCPV::createSearchPanel() {
     Label2->setGeometry(8, 48, 100, 13);
     Edit1 = new QLineEdit(panel);
     Edit1->setGeometry(120, 8, 177, 21);
+    Edit1->setMaxLength(NoLengthLimit);
     Edit2 = new QLineEdit(panel);
     Edit2->setGeometry(120, 40, 177, 21);
+    Edit2->setMaxLength(NoLengthLimit);
     BitBtn1 = makeGlyphButton(QStringLiteral("&Suchen"), binocularsGlyph(), panel);
     BitBtn1->setGeometry(328, 40, 105, 25);
     BitBtn1->setDefault(true);

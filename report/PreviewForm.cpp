@@ -7,6 +7,7 @@
 #include "PrinterOutput.h"
 #include "PrinterSystem.h"
 #include "ReportLayout.h"
+#include "ScreenPlacement.h"
 #include "SetupForm.h"
 
 #include <QAction>
@@ -22,7 +23,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QRegularExpressionValidator>
-#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -146,8 +146,10 @@ TRavePreviewForm::TRavePreviewForm(std::shared_ptr<const PageStore> pages, Syste
     createStatusBar();
     layOutForm();
 
-    resize(settings_.systemPreview.formWidth, settings_.systemPreview.formHeight);
-    centreOnScreen();
+    // The output settings give the outer size, frame included.
+    const QSize outerSize(settings_.systemPreview.formWidth, settings_.systemPreview.formHeight);
+    resize(outerSize);
+    new ScreenPlacement(*this, outerSize);
     if (settings_.systemPreview.formState == FormState::Maximized)
         setWindowState(Qt::WindowMaximized);
     updatePageDisplay();
@@ -327,14 +329,6 @@ void TRavePreviewForm::layOutForm() {
     layout->addWidget(ToolBar1);
     layout->addWidget(ScrollBox1, 1);
     layout->addWidget(StatusBar1);
-}
-
-void TRavePreviewForm::centreOnScreen() {
-    const QScreen* target = screen();
-    if (!target)
-        return;
-    const QRect available = target->availableGeometry();
-    move(available.center() - QPoint(width() / 2, height() / 2));
 }
 
 PreviewPrompts& TRavePreviewForm::prompts() {

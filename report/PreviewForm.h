@@ -92,7 +92,6 @@ private:
     void createPageArea();
     void createStatusBar();
     void layOutForm();
-    void centreOnScreen();
 
     bool handleCharacter(QWidget* target, const QKeyEvent& key);
     bool handleKey(const QKeyEvent& key);

@@ -1,20 +1,14 @@
 #include "ReportWindows.h"
 
 #include "PreviewForm.h"
+#include "ScreenPlacement.h"
 #include "StatusForm.h"
 
 #include <QCoreApplication>
-#include <QScreen>
 
 namespace kodexa::report {
 
 namespace {
-
-void centreOnScreen(QWidget& window) {
-    const QScreen* target = window.screen();
-    if (target)
-        window.move(target->availableGeometry().center() - window.rect().center());
-}
 
 // The status window stays in front of the program's other windows, which take no input while
 // it is up: the events that let Cancel work must not start a second run.
@@ -22,7 +16,7 @@ class StatusWindow final : public GenerationStatus {
 public:
     StatusWindow(const SystemSettings& settings, QWidget* parent) : form_(settings.titleStatus, parent) {
         form_.setWindowModality(Qt::ApplicationModal);
-        centreOnScreen(form_);
+        new ScreenPlacement(form_);
         form_.show();
     }
     ~StatusWindow() override { form_.close(); }

@@ -1,6 +1,7 @@
 #include "SetupForm.h"
 
 #include "PrinterSystem.h"
+#include "ScreenPlacement.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -62,6 +63,8 @@ TRPSetupForm::TRPSetupForm(const SystemSettings& settings, int pageCount, QPrint
     showPrinter();
     updateRangeControls();
     setFixedSize(295, 242);
+    // Centred on the screen, not over the preview that opens it.
+    new ScreenPlacement(*this);
 }
 
 void TRPSetupForm::createPrinterGroup() {

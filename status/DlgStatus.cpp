@@ -1,6 +1,7 @@
 #include "DlgStatus.h"
 
 #include "PaintNow.h"
+#include "TitleBar.h"
 #include "WindowPlacement.h"
 #include "WineFonts.h"
 
@@ -49,6 +50,7 @@ TDlgStatus::TDlgStatus(QWidget* owner)
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     setFixedSize(kClientWidth, kClientHeight);
+    keepTitleBarWithoutButtons(*this);
     createLabel();
 }
 

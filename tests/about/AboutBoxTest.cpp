@@ -1,7 +1,9 @@
 #include "DlgAbout.h"
+#include "JpegDecoder.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -53,6 +55,24 @@ int countSilverPixelsOnScreen(QWidget& window, QRect area) {
     return count;
 }
 
+// The box as it should come out on the screen, in device pixels: the decoded picture, pixel for
+// pixel, with the labels' texts drawn onto it at their pixel sizes.
+QImage expectedBox(const TDlgAbout& box) {
+    const QByteArray artwork = carriedArtwork();
+    QImage picture = decodeJpeg(std::as_bytes(std::span(artwork.constData(), std::size_t(artwork.size()))))
+                         .convertToFormat(QImage::Format_RGB32);
+    QPainter painter(&picture);
+    const int tops[] = {32, 48, 64, 80, 104, 120, 144, 160};
+    const TPictureLabel* labels[] = {box.Label1, box.Label2, box.Label3, box.Label4,
+                                     box.Label5, box.Label6, box.Label7, box.Label8};
+    for (int i = 0; i < 8; ++i) {
+        painter.setFont(labels[i]->font());
+        painter.setPen(QColor(192, 192, 192));
+        painter.drawText(QRect(40, tops[i], 798, 16), Qt::AlignLeft | Qt::AlignVCenter, labels[i]->text());
+    }
+    return picture;
+}
+
 const std::vector<std::byte> kNotAPicture{std::byte{0xFF}, std::byte{0xD8}, std::byte{0xFF}, std::byte{0x00}};
 
 } // namespace
@@ -65,6 +85,7 @@ private slots:
     void modalBoxClosesWithOk();
     void boxIsThePictureWithOneFocusableButton();
     void titleBarHasNoButtons();
+    void boxKeepsItsDevicePixelsAtAnyScale();
     void splashWaitsFiveSecondsOnTheClock_data();
     void splashWaitsFiveSecondsOnTheClock();
     void splashShowsPictureWithoutButton();
@@ -139,6 +160,46 @@ void AboutBoxTest::titleBarHasNoButtons() {
                        Qt::WindowMaximizeButtonHint)));
     QCOMPARE(box.windowTitle(), QStringLiteral("Über"));
     QCOMPARE(box.minimumSize(), box.maximumSize());
+}
+
+void AboutBoxTest::boxKeepsItsDevicePixelsAtAnyScale() {
+    TDlgAbout box(nullptr);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    const qreal scale = box.devicePixelRatioF();
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        QCOMPARE(scale, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+
+    box.BitBtn1->hide();
+    QImage shot = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    shot.setDevicePixelRatio(1); // compared in device pixels
+    // 798 × 475 device pixels. A fractional scale may give no whole number of logical pixels for
+    // that; then the box is one device pixel larger, never smaller, and the extra is button face.
+    if (scale == 1.0)
+        QCOMPARE(shot.size(), QSize(798, 475));
+    QVERIFY2(shot.width() >= 798 && shot.width() <= 799 && shot.height() >= 475 && shot.height() <= 476,
+             qPrintable(QStringLiteral("%1 x %2").arg(shot.width()).arg(shot.height())));
+    const QColor face = box.palette().color(QPalette::Button);
+    for (int x = 798; x < shot.width(); ++x)
+        QCOMPARE(shot.pixelColor(x, 0), face);
+    for (int y = 475; y < shot.height(); ++y)
+        QCOMPARE(shot.pixelColor(0, y), face);
+
+    // The picture pixel for pixel, the labels at their pixel sizes: exactly what a plain image
+    // with the same drawing shows (without the button, as the splash shows it).
+    for (const TPictureLabel* label : {box.Label1, box.Label8})
+        QCOMPARE(label->font().pixelSize(), 13); // a character height of 13 pixels: 10 point at 96 dpi
+    QCOMPARE(shot.copy(0, 0, 798, 475), expectedBox(box));
+
+    // The OK button keeps its place on the picture (to within the rounding to logical pixels).
+    const QRect button(box.BitBtn1->geometry().topLeft() * scale, box.BitBtn1->size() * scale);
+    QVERIFY2((button.topLeft() - QPoint(358, 434)).manhattanLength() <= 2 && qAbs(button.width() - 75) <= 1 &&
+                 qAbs(button.height() - 25) <= 1,
+             qPrintable(QStringLiteral("%1,%2 %3x%4")
+                            .arg(button.x())
+                            .arg(button.y())
+                            .arg(button.width())
+                            .arg(button.height())));
 }
 
 void AboutBoxTest::splashWaitsFiveSecondsOnTheClock_data() {

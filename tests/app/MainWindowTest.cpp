@@ -3,13 +3,17 @@
 #include "DataSource.h"
 #include "DlgSearch.h"
 #include "DlgStatus.h"
+#include "ProgramStart.h"
 #include "SystemClock.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -71,7 +75,10 @@ class MainWindowTest : public QObject {
     std::unique_ptr<TDlgSearchCPV> window;
 
 private slots:
-    void initTestCase() { QApplication::setApplicationName(QStringLiteral("Kodexa")); }
+    void initTestCase() {
+        QApplication::setApplicationName(QStringLiteral("Kodexa"));
+        QVERIFY(installGermanToolkitTexts(*qApp));
+    }
     void init() {
         fakeClock = std::make_unique<InstantClock>();
         window = std::make_unique<TDlgSearchCPV>(fakeClock.get());
@@ -316,6 +323,71 @@ private slots:
         QCOMPARE(QApplication::exec(), 0);
     }
 
+    void theLayoutFollowsTheWindowDefinition() {
+        QCOMPARE(window->size(), QSize(687, window->menuBar()->height() + 594));
+        QCOMPARE(window->PageControl1->geometry(), QRect(0, window->menuBar()->height(), 687, 575));
+        QCOMPARE(window->StatusBar1->geometry(), QRect(0, window->menuBar()->height() + 575, 687, 19));
+        QCOMPARE(window->TabSheet1->size(), QSize(679, 547));
+        QCOMPARE(window->TabSheet1->mapTo(window->PageControl1, QPoint(0, 0)), QPoint(4, 24));
+        QCOMPARE(window->Panel1->geometry(), QRect(0, 0, 679, 73));
+        QCOMPARE(window->DBGrid1->geometry(), QRect(0, 73, 679, 433));
+        QCOMPARE(window->Panel2->geometry(), QRect(0, 506, 679, 41));
+        QCOMPARE(window->BitBtn2->geometry(), QRect(583, 8, 91, 25));
+        QCOMPARE(window->Edit1->geometry(), QRect(120, 8, 177, 21));
+        QCOMPARE(window->BitBtn1->geometry(), QRect(328, 40, 105, 25));
+    }
+
+    void theInputsKeepAPasteOfAnyLength() {
+        QString text;
+        while (text.size() < 40000)
+            text += QStringLiteral("Früchte, Gemüse 0123456789 ");
+        text.truncate(40000);
+        QApplication::clipboard()->setText(text);
+        for (QLineEdit* edit : {window->Edit1, window->Edit2}) {
+            edit->setFocus();
+            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(edit->text().size(), 40000);
+            QCOMPARE(edit->text(), text);
+            QTest::keyClicks(edit, QStringLiteral("xy")); // typing goes on past the old limit too
+            QCOMPARE(edit->text().size(), 40002);
+        }
+        // Such a search finds nothing and loses none of the typed text.
+        window->BitBtn1->click();
+        QCOMPARE(window->DataSource1->rowCount(), 0);
+        QCOMPARE(window->Edit2->text(), text + QStringLiteral("xy"));
+    }
+
+    void theToolkitsOwnTextsAreGerman() {
+        // The German texts come from the toolkit's translations; each must differ from the English.
+        const auto german = [](const char* context, const char* english) {
+            const QString translated = QCoreApplication::translate(context, english);
+            return translated == QLatin1String(english) ? QString() : translated;
+        };
+        window->Edit1->setText(QStringLiteral("03"));
+        const std::unique_ptr<QMenu> menu(window->Edit1->createStandardContextMenu());
+        QStringList entries;
+        for (QAction* action : menu->actions()) {
+            if (!action->isSeparator())
+                entries << action->text().section(QLatin1Char('\t'), 0, 0);
+        }
+        const QStringList expected{german("QLineEdit", "&Undo"),     german("QLineEdit", "&Redo"),
+                                   german("QLineEdit", "Cu&t"),      german("QLineEdit", "&Copy"),
+                                   german("QLineEdit", "&Paste"),    german("QLineEdit", "Delete"),
+                                   german("QLineEdit", "Select All")};
+        QVERIFY(!expected.contains(QString()));
+        QCOMPARE(entries, expected);
+        QCOMPARE(entries.front(), QStringLiteral("&Rückgängig"));
+
+        QMessageBox box(QMessageBox::Question, QStringLiteral("Kodexa"), QStringLiteral("?"),
+                        QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes | QMessageBox::No,
+                        window.get());
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("OK")); // the same in German
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), german("QPlatformTheme", "Cancel"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("Abbrechen"));
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), german("QPlatformTheme", "&Yes"));
+        QCOMPARE(box.button(QMessageBox::No)->text(), german("QPlatformTheme", "&No"));
+    }
+
     void resizingKeepsThePanelsAndMovesThePrintButton() {
         window->resize(900, 800);
         QTest::qWait(0);
@@ -343,6 +415,22 @@ private slots:
         QVERIFY(selected.front()->text(0).startsWith(code + QStringLiteral(": ")));
         QCOMPARE(window->focusWidget(), window->TreeView1);
         QVERIFY(!window->QueryCPVTree.active());
+    }
+
+    void onlyTheLeftButtonsDoubleClickOpensTheTree() {
+        window->DBGrid1->selectRow(2);
+        const QRect cell = window->DBGrid1->visualRect(window->DataSource1->index(2, 1));
+        for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+            QTest::mouseDClick(window->DBGrid1->viewport(), button, {}, cell.center());
+            QTest::mouseDClick(window->DBGrid1->horizontalHeader()->viewport(), button, {}, QPoint(20, 8));
+            QTest::mouseDClick(window->DBGrid1->verticalHeader()->viewport(), button, {}, QPoint(5, 30));
+            QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet1);
+            QCOMPARE(window->TreeView1->topLevelItemCount(), 0);
+        }
+        QTest::mouseDClick(window->DBGrid1->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                           QPoint(20, 8));
+        QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet2);
+        QCOMPARE(window->TreeView1->topLevelItemCount(), 1);
     }
 
     void theTreeHasClassicLinesAndScrollsLongTexts() {

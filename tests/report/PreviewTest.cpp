@@ -4,22 +4,28 @@
 #include "PageFiles.h"
 #include "PreviewForm.h"
 #include "PreviewHarness.h"
+#include "SetupForm.h"
+#include "StatusForm.h"
 #include "WindowDriver.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
+#include <QTranslator>
 #include <QWidgetAction>
 #include <QtTest>
 
@@ -38,6 +44,26 @@ SystemSettings previewSettings() {
     SystemSettings settings;
     settings.titlePreview = QStringLiteral("Vorschau");
     return settings;
+}
+
+// Every text a window shows: its caption, its controls' texts and its commands' captions and hints.
+QStringList textsOf(const QWidget& window) {
+    QStringList texts{window.windowTitle()};
+    for (const QWidget* widget : window.findChildren<QWidget*>()) {
+        texts << widget->toolTip();
+        if (const auto* label = qobject_cast<const QLabel*>(widget))
+            texts << label->text();
+        if (const auto* button = qobject_cast<const QAbstractButton*>(widget))
+            texts << button->text();
+        if (const auto* group = qobject_cast<const QGroupBox*>(widget))
+            texts << group->title();
+        if (const auto* menu = qobject_cast<const QMenu*>(widget))
+            texts << menu->title();
+    }
+    for (const QAction* action : window.findChildren<QAction*>())
+        texts << action->text() << action->toolTip() << action->statusTip();
+    texts.removeAll(QString());
+    return texts;
 }
 
 } // namespace
@@ -67,6 +93,8 @@ private slots:
     void aFailedSaveIsReported();
     void theStandardErrorReportIsACriticalBoxCaptionedWithTheApplication();
     void theStandardFileDialogsAskBeforeOverwritingAndOpenOnlyExistingFiles();
+    void theWindowHasItsOuterSizeCentredOnTheScreen();
+    void theToolkitsGermanTextsLeaveTheWindowsEnglish();
 
 private:
     QAction* action(const char* name) const {
@@ -154,7 +182,7 @@ void PreviewTest::commandsCarryTheirCaptionsHintsAndShortcuts() {
         QCOMPARE(found->shortcut(), command.shortcut);
     }
     QCOMPARE(preview->windowTitle(), QStringLiteral("Vorschau"));
-    QCOMPARE(preview->size(), QSize(615, 450));
+    QCOMPARE(preview->frameGeometry().size(), QSize(615, 450)); // frame included
     QCOMPARE(statusText(), QStringLiteral("Page 1 of %1").arg(pages->pageCount()));
     QCOMPARE(zoomEdit()->text(), QStringLiteral("100.0"));
     // No shadow and no margin: the page is exactly its size at 96 pixels to the inch.
@@ -570,6 +598,40 @@ void PreviewTest::theStandardFileDialogsAskBeforeOverwritingAndOpenOnlyExistingF
              QString());
     QCOMPARE(seen, (QStringList{"Save File Rave Snapshot Files (*.ndr);PDF Files (*.pdf) ndr", "100",
                                 "Open File Rave Snapshot Files (*.ndr);All Files (*) ndr", "010"}));
+}
+
+void PreviewTest::theWindowHasItsOuterSizeCentredOnTheScreen() {
+    QTest::qWait(0);
+    const QRect outer = preview->frameGeometry();
+    QVERIFY(outer.size() != preview->size()); // the window has a frame here
+    QCOMPARE(outer.size(), QSize(615, 450));
+    const QRect available = preview->screen()->availableGeometry();
+    QVERIFY(qAbs(outer.center().x() - available.center().x()) <= 1);
+    QVERIFY(qAbs(outer.center().y() - available.center().y()) <= 1);
+}
+
+void PreviewTest::theToolkitsGermanTextsLeaveTheWindowsEnglish() {
+    // The engine's windows speak English; the toolkit's German translations must not reach them.
+    const auto allTexts = [&] {
+        TRavePreviewForm window(pages, settings, nullptr, PreviewServices{&prompts, printers.get()});
+        const std::unique_ptr<QPrinter> printer = printers->currentPrinter();
+        TRPSetupForm setup(settings, 5, printer.get(), *printers);
+        TRPStatusForm status(QStringLiteral("Report Status"));
+        status.setStatusText(QStringLiteral("Drucke Seite 1"));
+        return textsOf(window) + textsOf(setup) + textsOf(status);
+    };
+    const QStringList english = allTexts();
+    for (const char* text : {"&Open", "Open another report", "Page", "Output Options", "   OK   ", "Cancel",
+                             "&Setup", "Selection", "C&ollate", "Go to specified page"})
+        QVERIFY2(english.contains(QString::fromLatin1(text)), text);
+
+    QTranslator toolkitGerman;
+    QVERIFY(
+        toolkitGerman.load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+    QVERIFY(QCoreApplication::installTranslator(&toolkitGerman));
+    const QStringList underGerman = allTexts();
+    QCoreApplication::removeTranslator(&toolkitGerman);
+    QCOMPARE(underGerman, english);
 }
 
 QTEST_MAIN(PreviewTest)

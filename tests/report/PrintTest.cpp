@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -106,7 +107,13 @@ void PrintTest::cleanup() {
 void PrintTest::printOpensTheOutputOptionsInThePrintRangeForm() {
     const QString last = QString::number(pages->pageCount());
     QStringList seen;
+    // The output options are centred on the screen, wherever the preview stands.
+    preview->move(0, 0);
+    QTest::qWait(0);
+    QRect placed;
     print([&](TRPSetupForm& form) {
+        QTest::qWait(0);
+        placed = form.frameGeometry();
         seen << form.windowTitle() << QStringLiteral("%1x%2").arg(form.width()).arg(form.height())
              << control<QLabel>(form, "PrinterLabel")->text();
         auto* ok = control<QPushButton>(form, "bbtnOK");
@@ -130,6 +137,12 @@ void PrintTest::printOpensTheOutputOptionsInThePrintRangeForm() {
     });
     QCOMPARE(seen, (QStringList{"Output Options", "295x242", "PDF on " + printed, "   OK   11", "Cancel",
                                 "&Setup"}));
+    const QRect available = preview->screen()->availableGeometry();
+    QVERIFY(placed.size() != QSize(295, 242)); // with its frame
+    QVERIFY2(qAbs(placed.center().x() - available.center().x()) <= 1,
+             qPrintable(QString::number(placed.x())));
+    QVERIFY2(qAbs(placed.center().y() - available.center().y()) <= 1,
+             qPrintable(QString::number(placed.y())));
 }
 
 void PrintTest::escapeInTheOutputOptionsPrintsNothing() {

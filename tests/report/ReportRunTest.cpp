@@ -118,7 +118,7 @@ void ReportRunTest::theStatusWindowShowsItsLineAndThePreviewOpensOnPageOne() {
         if (auto* preview = visibleWindow<TRavePreviewForm>()) {
             ++previews;
             previewCaption = preview->windowTitle();
-            previewSize = preview->size();
+            previewSize = preview->frameGeometry().size(); // frame included
             previewStatus = statusBarText(*preview);
             previewWasModal = QApplication::activeModalWidget() == preview;
             pageSize = preview->findChild<QScrollArea*>(QStringLiteral("ScrollBox1"))->widget()->size();
