@@ -15,5 +15,5 @@ kodexa_install_missing() {
 
 KODEXA_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev
     libjpeg62-turbo-dev fonts-liberation fonts-wine fontconfig)
-KODEXA_TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libsqlite3-dev
+KODEXA_TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libsqlite3-dev sqlite3
     xvfb xauth poppler-utils cups printer-driver-cups-pdf)

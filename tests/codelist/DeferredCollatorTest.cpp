@@ -104,31 +104,36 @@ std::vector<Case> cases() {
     return all;
 }
 
-// digitCodes: every code of the list is digits, so that code order needs no collation.
+// digitCodes: every code of the list is digits, so that code order needs no collation. Each order
+// has one table of each kind that runs every filter in turn; a filter that should not build the
+// collation also runs on a new table of its own, which must not have built it afterwards.
 void expectSameAsBuilt(const std::function<void(TClientDataSet&)>& load, const char* list, bool digitCodes) {
     for (const char* order : {"CPV_ID", "", "CPV_DESC", "CPV_DESC;CPV_ID", "CPV_ID;CPV_DESC"}) {
+        TClientDataSet built("ClientDataSet1");
+        built.setCollator(german());
+        load(built);
+        int builds = 0;
+        TClientDataSet deferred("ClientDataSet1");
+        deferred.setCollator(deferredGerman(&builds));
+        load(deferred);
+        const bool codeOrder = std::string_view(order) == "CPV_ID" || std::string_view(order).empty();
         for (const Case& c : cases()) {
-            TClientDataSet built("ClientDataSet1");
-            built.setCollator(german());
-            load(built);
-            int builds = 0;
-            TClientDataSet deferred("ClientDataSet1");
-            const std::shared_ptr<const DeferredCollator> collator = deferredGerman(&builds);
-            deferred.setCollator(collator);
-            load(deferred);
-
-            const Outcome expected = view(built, order, c.filter);
-            const Outcome actual = view(deferred, order, c.filter);
             const std::string where =
                 std::string(list) + ", order '" + order + "', filter [" + cp1252::toUtf8(c.filter) + "]";
+            const Outcome expected = view(built, order, c.filter);
+            const Outcome actual = view(deferred, order, c.filter);
             EXPECT_EQ(actual.rows, expected.rows) << where;
             EXPECT_EQ(actual.error, expected.error) << where;
-            EXPECT_LE(builds, 1) << where;
-            const bool codeOrder = std::string_view(order) == "CPV_ID" || std::string_view(order).empty();
-            if (digitCodes && codeOrder && !c.needsCollation) {
-                EXPECT_FALSE(collator->built()) << where << ": built for nothing";
-            }
+            if (!digitCodes || !codeOrder || c.needsCollation)
+                continue;
+            TClientDataSet alone("ClientDataSet1");
+            const std::shared_ptr<const DeferredCollator> collator = deferredGerman();
+            alone.setCollator(collator);
+            load(alone);
+            EXPECT_EQ(view(alone, order, c.filter).rows, expected.rows) << where;
+            EXPECT_FALSE(collator->built()) << where << ": built for nothing";
         }
+        EXPECT_LE(builds, 1) << list << ", order '" << order << "'";
     }
 }
 
