@@ -12,9 +12,9 @@
 namespace kodexa {
 
 // A table compares text by the user's locale and reads filters in the program's filter language
-// unless told otherwise.
+// unless told otherwise. The collation is built when a comparison first needs it.
 TClientDataSet::TClientDataSet(std::string name)
-    : name_(std::move(name)), collator_(userLocaleCollator()), filterCompiler_(filterLanguage()) {}
+    : name_(std::move(name)), collator_(userTableCollator()), filterCompiler_(filterLanguage()) {}
 
 TClientDataSet::~TClientDataSet() = default;
 
@@ -45,6 +45,10 @@ void TClientDataSet::setCarriedBlock(std::span<const std::byte> block) {
 }
 
 void TClientDataSet::setCollator(std::shared_ptr<const Collator> collator) {
+    // The compiled filter keeps the old collator's address for the keys of its constants: it goes
+    // before the collator does.
+    const bool wasFiltered = predicate_ != nullptr;
+    predicate_.reset();
     collator_ = collator ? std::move(collator) : std::make_shared<BinaryCollator>();
     sortKeys_.assign(schema_.columns.size(), {});
     bytesOrdered_.clear();
@@ -52,7 +56,7 @@ void TClientDataSet::setCollator(std::shared_ptr<const Collator> collator) {
     if (!open_)
         return;
     const std::optional<std::uint32_t> current = view_.empty() ? std::nullopt : std::optional(view_[cursor_]);
-    if (predicate_)
+    if (wasFiltered)
         compileFilter(); // comparisons depend on the collation
     rebuildView(current);
     notifyDataChanged();
@@ -253,10 +257,11 @@ std::span<const std::uint32_t> TClientDataSet::candidateRows(const std::vector<F
         if (bound.field != field)
             continue;
         const bool byBytes = fieldByBytes && collator_->ordersLikeBytes(bound.text);
+        const std::string key = byBytes ? std::string() : collator_->sortKey(bound.text);
         const auto orderAgainst = [&](std::uint32_t row) {
             if (byBytes)
                 return rows_.value(row, field).value_or(std::string_view()).compare(bound.text);
-            return sortKeysOf(field)[row].compare(bound.key);
+            return sortKeysOf(field)[row].compare(key);
         };
         // Rows before the stretch compare below a lower bound; rows after it above an upper one.
         const auto before = [&](std::uint32_t row) {

@@ -155,4 +155,62 @@ std::shared_ptr<const LocaleCollator> userLocaleCollator() {
     return collator;
 }
 
+bool tailoringLeavesDigitsAlone(const std::string& localeName) {
+    // The program's own locale needs no look: German takes the root collation unchanged, whose
+    // digits ascend (a test holds this against the built collation).
+    if (localeName == DefaultLocale)
+        return true;
+    // openTailored() builds from these rules, from the program's own rule for hyphen and apostrophe
+    // (no digit in it) and from nothing else of the locale: its keywords do not pass through rules.
+    // The fallbacks build from fewer rules: ours alone, or German's, which has none.
+    UErrorCode status = U_ZERO_ERROR;
+    UCollator* base = ucol_open(localeName.c_str(), &status);
+    if (U_FAILURE(status))
+        return false;
+    int32_t length = 0;
+    const UChar* rules = ucol_getRules(base, &length);
+    // Reaching a digit takes the digit itself, an escape for it, a range over it ("<*!-~") or an
+    // option or import in brackets.
+    const bool alone = std::none_of(rules, rules + length, [](UChar c) {
+        return (c >= u'0' && c <= u'9') || c == u'\\' || c == u'*' || c == u'[';
+    });
+    ucol_close(base);
+    return alone;
+}
+
+DeferredCollator::DeferredCollator(Build build, std::function<bool()> digitsLikeBytes)
+    : build_(std::move(build)), digitsLikeBytes_(std::move(digitsLikeBytes)) {}
+
+const Collator& DeferredCollator::collation() const {
+    std::call_once(buildOnce_, [this] {
+        collation_ = build_();
+        built_.store(true, std::memory_order_release);
+    });
+    return *collation_;
+}
+
+int DeferredCollator::compare(std::string_view left, std::string_view right) const {
+    return collation().compare(left, right);
+}
+
+std::string DeferredCollator::sortKey(std::string_view text) const {
+    return collation().sortKey(text);
+}
+
+bool DeferredCollator::ordersLikeBytes(std::string_view text) const {
+    if (!built() && isDigits(text)) {
+        std::call_once(digitsOnce_, [this] { digitsKnownLikeBytes_ = digitsLikeBytes_(); });
+        if (digitsKnownLikeBytes_)
+            return true;
+    }
+    return collation().ordersLikeBytes(text);
+}
+
+std::shared_ptr<const Collator> userTableCollator() {
+    static const std::shared_ptr<const Collator> collator = std::make_shared<const DeferredCollator>(
+        [] { return std::shared_ptr<const Collator>(userLocaleCollator()); },
+        [] { return tailoringLeavesDigitsAlone(userCollationLocaleName()); });
+    return collator;
+}
+
 } // namespace kodexa

@@ -3,7 +3,10 @@
 #include "CharacterWeights.h"
 #include "Collator.h"
 
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,5 +58,44 @@ std::shared_ptr<const LocaleCollator> makeUserLocaleCollator(const std::string& 
 // The user's locale collation (makeUserLocaleCollator of userCollationLocaleName), built on first
 // use and shared by every table.
 std::shared_ptr<const LocaleCollator> userLocaleCollator();
+
+// True when the collation that makeUserLocaleCollator builds for the locale is sure to order digit
+// texts like their bytes, told from the locale's tailoring rules alone, at a small part of the cost
+// of building the collation: rules without a digit, an escape, an option or a range cannot move a
+// digit away from its ascending place in the root collation. False means only the built collation
+// can tell (or ICU cannot open the locale, and the German fallback would be built).
+bool tailoringLeavesDigitsAlone(const std::string& localeName);
+
+// A collation built when a comparison first needs it. A table in code order, searched by the
+// beginning of a code, compares nothing but digit texts, which most locales order like their bytes;
+// building ICU's collation would cost more than all the rest of such a search.
+class DeferredCollator final : public Collator {
+public:
+    using Build = std::function<std::shared_ptr<const Collator>()>;
+    // digitsLikeBytes tells, without building, whether the built collation orders digit texts like
+    // their bytes; it may only say true when the built collation's ordersLikeBytes would. Each is
+    // called at most once (again only after it threw).
+    DeferredCollator(Build build, std::function<bool()> digitsLikeBytes);
+
+    int compare(std::string_view left, std::string_view right) const override;
+    std::string sortKey(std::string_view text) const override;
+    bool ordersLikeBytes(std::string_view text) const override;
+
+    bool built() const { return built_.load(std::memory_order_acquire); }
+
+private:
+    const Collator& collation() const;
+
+    Build build_;
+    std::function<bool()> digitsLikeBytes_;
+    mutable std::once_flag buildOnce_;
+    mutable std::shared_ptr<const Collator> collation_;
+    mutable std::atomic<bool> built_{false};
+    mutable std::once_flag digitsOnce_;
+    mutable bool digitsKnownLikeBytes_ = false;
+};
+
+// The user's locale collation as every table starts with it: userLocaleCollator(), deferred.
+std::shared_ptr<const Collator> userTableCollator();
 
 } // namespace kodexa

@@ -95,12 +95,30 @@ private:
     std::size_t field_;
 };
 
+// A constant's collation key, made when it is first compared. A search by code compares codes
+// with digit constants as bytes, and its table must not build a collation for keys nobody reads.
+// The collator is the one the filter was compiled against; the table's outlives its filter.
+class LazyKey {
+public:
+    explicit LazyKey(const Collator& collator) : collator_(&collator) {}
+    const std::string& of(std::string_view text) const {
+        if (!key_)
+            key_ = collator_->sortKey(text);
+        return *key_;
+    }
+
+private:
+    const Collator* collator_;
+    mutable std::optional<std::string> key_;
+};
+
 class TextConstant final : public TextOperand {
 public:
-    TextConstant(std::string value, std::string key, bool digitsInByteOrder)
-        : value_(std::move(value)), key_(std::move(key)), digitsInByteOrder_(digitsInByteOrder) {}
+    TextConstant(std::string value, const Collator& keyCollator, bool digitsInByteOrder)
+        : value_(std::move(value)), key_(keyCollator), digitsInByteOrder_(digitsInByteOrder) {}
     const std::string& value() const { return value_; }
-    const std::string& key() const { return key_; }
+    const std::string& key() const { return key_.of(value_); }
+    const LazyKey& lazyKey() const { return key_; }
     // The constant is digits only, and the collator orders digit texts like their bytes.
     bool digitsInByteOrder() const { return digitsInByteOrder_; }
 
@@ -108,12 +126,12 @@ public:
         return value_;
     }
     std::optional<std::string_view> collationKey(const RowAccess&, std::size_t, std::string&) const override {
-        return key_;
+        return key();
     }
 
 private:
     std::string value_;
-    std::string key_;
+    LazyKey key_;
     bool digitsInByteOrder_;
 };
 
@@ -205,7 +223,7 @@ private:
 class ConstantBound {
 public:
     ConstantBound(Comparison comparison, const TextConstant& constant)
-        : value_(constant.value()), key_(constant.key()), word_(leadingWord(constant.value())),
+        : value_(constant.value()), key_(constant.lazyKey()), word_(leadingWord(constant.value())),
           digitsInByteOrder_(constant.digitsInByteOrder()), comparison_(comparison) {
         for (int order = -1; order <= 1; ++order) {
             if (holds(comparison, order))
@@ -216,7 +234,7 @@ public:
     // The range this comparison allows, for the table's range scan (= gives two bounds).
     void addBounds(std::size_t field, std::vector<FieldBound>& bounds) const {
         const auto add = [&](bool lower, bool inclusive) {
-            bounds.push_back(FieldBound{field, value_, key_, lower, inclusive});
+            bounds.push_back(FieldBound{field, value_, lower, inclusive});
         };
         switch (comparison_) {
         case Comparison::Equal:
@@ -255,11 +273,11 @@ private:
         }
         if (digitsInByteOrder_ && isDigits(value))
             return compareBytes(value, value_);
-        return rows.sortKey(row, field).compare(key_);
+        return rows.sortKey(row, field).compare(key_.of(value_));
     }
 
     std::string value_;
-    std::string key_;
+    LazyKey key_;
     std::uint64_t word_;
     bool digitsInByteOrder_;
     Comparison comparison_;
@@ -483,9 +501,8 @@ TextPtr makeField(std::size_t field) {
 }
 
 TextPtr makeTextConstant(std::string value, const Collator& keyCollator) {
-    std::string key = keyCollator.sortKey(value);
     const bool digitsInByteOrder = isDigits(value) && keyCollator.ordersLikeBytes("0123456789");
-    return std::make_unique<TextConstant>(std::move(value), std::move(key), digitsInByteOrder);
+    return std::make_unique<TextConstant>(std::move(value), keyCollator, digitsInByteOrder);
 }
 
 TextPtr makeUpper(TextPtr operand, const Collator& keyCollator) {

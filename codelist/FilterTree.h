@@ -50,7 +50,8 @@ enum class Comparison : std::uint8_t { Equal, NotEqual, Less, LessEqual, Greater
 bool holds(Comparison comparison, int order);
 
 TextPtr makeField(std::size_t field);
-// keyCollator makes the constant's collation key once.
+// keyCollator makes the constant's collation key once, when a comparison first needs it; it must
+// outlive the constant and what is built from it.
 TextPtr makeTextConstant(std::string value, const Collator& keyCollator);
 // Folds UPPER of a constant into a constant.
 TextPtr makeUpper(TextPtr operand, const Collator& keyCollator);

@@ -31,8 +31,7 @@ public:
 // that field, the way an index serves a range.
 struct FieldBound {
     std::size_t field = 0;
-    std::string text;      // the constant
-    std::string key;       // its collation key
+    std::string text;      // the constant (the table makes its collation key if it needs one)
     bool lower = true;     // field >= or > the constant; else field <= or < it
     bool inclusive = true; // >= or <=
 };

@@ -3,13 +3,19 @@
 #include <iosfwd>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace kodexa {
 class TClientDataSet;
 }
 
 namespace kodexa::cpvquery {
+
+// Exit statuses, as GNU programs use them. A rejected search exits with WrongUse as well, and so
+// does a page file that is refused (scripts test for that status).
+enum ExitStatus : int { Success = 0, Failure = 1, WrongUse = 2 };
 
 struct Options {
     bool sortByDescription = false;
@@ -21,7 +27,56 @@ struct Options {
     bool reportSummary = false;
     std::optional<std::string> pdfFile;
     std::optional<std::string> pageFile; // alone or with pdfFile; no table, no search
+
+    // The modes that need the toolkit and the report engine (the report program runs them).
+    bool reportMode() const { return reportSummary || pdfFile || pageFile; }
 };
+
+struct CommandLine {
+    enum class Action { Run, Help, Version };
+    Action action = Action::Run;
+    Options options;
+};
+
+// A call that the program does not understand; the message names the argument ("unknown option
+// '--bogus'"). The program says it, points to --help and exits with WrongUse.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A --code or --desc value that the code list cannot hold; refused with WrongUse, without a hint.
+class OptionValueError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Reads the arguments in order. --help and --version act where they stand: what comes after them
+// is not looked at. Options with a value take it as the next argument or after '='
+// ("--code=03"); "--" ends the options, and as the program takes no other arguments, anything
+// after it is refused too. Throws UsageError or OptionValueError.
+CommandLine parseCommandLine(int argc, const char* const* argv);
+
+// The text of --help (the usage and one line for each option) and of --version.
+std::string helpText();
+std::string versionText();
+
+// An argument as an error message shows it: control characters and bytes that are not UTF-8
+// written as \xNN, so that a hostile argument cannot drive the terminal.
+std::string shownArgument(std::string_view argument);
+
+// The whole program, for both executables: parses, runs and returns the exit status. Output that
+// cannot be written fails the run.
+int runProgram(int argc, char** argv);
+
+// The report modes (Options::reportMode). cpvquery hands the whole call to the report program
+// (CpvQueryReportHelper.cpp), which links the toolkit; the report program runs them itself.
+int runReportModes(const Options& options, char** argv);
+
+// Loads the carried list as the main window's table, sets the order and runs the search as the
+// "&Suchen" button does; prints the filter first when asked. A rejected search is told on err and
+// gives WrongUse; the table then shows every row, as the window does.
+int searchTable(TClientDataSet& table, const Options& options, std::ostream& out, std::ostream& err);
 
 // Fonts need a QGuiApplication; a command-line tool must not need a display for it. One is made,
 // offscreen unless a platform is set, for as long as the session lives.

@@ -31,7 +31,7 @@ need() { # need PROGRAM PACKAGE: skips the case on a machine without the program
 
 # Every file that the installation puts down, relative to the prefix.
 expected_files() {
-    printf '%s\n' bin/Kodexa bin/cpvquery \
+    printf '%s\n' bin/Kodexa bin/cpvquery libexec/kodexa/cpvquery-report \
         "share/applications/$app_id.desktop" "share/metainfo/$app_id.metainfo.xml" \
         "share/icons/hicolor/scalable/apps/$app_id.svg" \
         share/man/man1/Kodexa.1.gz share/man/man1/cpvquery.1.gz \
@@ -52,7 +52,7 @@ case_install() {
     [ -z "$(find "$usr" ! -type f ! -type d)" ] || fail "links or special files installed"
     local wrong
     wrong=$(find "$usr" -type d ! -perm 0755 -printf '%m %P\n'
-        find "$usr/bin" -type f ! -perm 0755 -printf '%m %P\n'
+        find "$usr/bin" "$usr/libexec" -type f ! -perm 0755 -printf '%m %P\n'
         find "$usr/share" -type f ! -perm 0644 -printf '%m %P\n')
     [ -z "$wrong" ] || fail "modes: $wrong"
 }
@@ -64,10 +64,13 @@ case_programs() {
     "$usr/bin/cpvquery" --code 03000000 >out || fail "cpvquery --code 03000000 failed"
     [ "$(cat out)" = $'03000000\tLandwirtschaftliche Erzeugnisse des Pflanzenbaus und der Tierhaltung sowie Fischerei-, Forst- und zugehörige Erzeugnisse' ] ||
         fail "cpvquery --code 03000000 printed: $(cat out)"
+    # The report modes run the installed report program, not the build's.
+    [ "$("$usr/bin/cpvquery" --report-summary | tail -n 1)" = $'pages\t186' ] ||
+        fail "installed cpvquery --report-summary does not end in 186 pages"
     # Installed programs must not look for libraries in the build folder.
     need readelf binutils
     local program
-    for program in Kodexa cpvquery; do
+    for program in Kodexa cpvquery ../libexec/kodexa/cpvquery-report; do
         ! readelf -d "$usr/bin/$program" | grep -Eq 'R(UN)?PATH' ||
             fail "$program keeps a library path: $(readelf -d "$usr/bin/$program" | grep -E 'R(UN)?PATH')"
     done

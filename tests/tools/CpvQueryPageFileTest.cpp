@@ -1,5 +1,6 @@
 // cpvquery --page-file as a script runs it: a saved page file is counted or converted to PDF, and a
-// refused file is told on standard error with status 2, as the preview's Open would tell it.
+// refused file is told on standard error with status 2 (as scripts expect it; other failures are 1),
+// as the preview's Open would tell it.
 #include "PageFile.h"
 
 #include <QDir>
@@ -131,6 +132,7 @@ TEST_F(CpvQueryPageFile, APdfThatCannotBeWrittenIsToldWithStatus1) {
 }
 
 // The page file is the whole input: options of the search and the other modes do not go with it.
+// Such a call is a wrong one, told as GNU programs tell it, with status 2.
 TEST_F(CpvQueryPageFile, TakesNoSearchAndNoOtherMode) {
     const QStringList others[] = {
         {QStringLiteral("--code"), QStringLiteral("03")},
@@ -143,9 +145,14 @@ TEST_F(CpvQueryPageFile, TakesNoSearchAndNoOtherMode) {
     };
     for (const QStringList& other : others) {
         const Outcome run = cpvquery(QStringList{QStringLiteral("--page-file"), saved} + other);
-        EXPECT_EQ(run.status, 64) << other.join(u' ').toStdString();
-        EXPECT_TRUE(run.err.startsWith(QStringLiteral("usage: cpvquery"))) << other.join(u' ').toStdString();
+        EXPECT_EQ(run.status, 2) << other.join(u' ').toStdString();
+        EXPECT_EQ(run.err, QStringLiteral("cpvquery: options '--page-file' and '%1' cannot be combined\n"
+                                          "Try 'cpvquery --help' for more information.\n")
+                               .arg(other.front()))
+            << other.join(u' ').toStdString();
         EXPECT_EQ(run.out, QString());
     }
-    EXPECT_EQ(cpvquery({QStringLiteral("--page-file")}).status, 64);
+    const Outcome alone = cpvquery({QStringLiteral("--page-file")});
+    EXPECT_EQ(alone.status, 2);
+    EXPECT_TRUE(alone.err.startsWith(QStringLiteral("cpvquery: option '--page-file' needs a value\n")));
 }

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# cpvquery against the sqlite3 shell, as whole processes over the same 9,454 rows: each query runs
+# ROUNDS times in each program, the two taking turns (which one goes first alternates), and the
+# medians of the wall times are compared. The sqlite3 table is made from data/cpv2007-de.tsv, with
+# the code as its primary key. The code-order queries should take cpvquery at most 1.5 times what
+# they take sqlite3; the order by description builds the locale's collation and may take longer.
+#
+#   bench/cli_speed.sh [BUILD_DIR [ROUNDS]]      (defaults: build, 10)
+#
+# Needs the sqlite3 shell (Debian package sqlite3) and a built cpvquery.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+rounds=${2:-10}
+cpvquery=$build/tools/cpvquery
+[ -x "$cpvquery" ] || { echo "cli_speed: $cpvquery not found; build the cpvquery target first" >&2; exit 1; }
+command -v sqlite3 >/dev/null || { echo "cli_speed: the sqlite3 shell is missing (apt-get install sqlite3)" >&2; exit 1; }
+[[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "cli_speed: ROUNDS must be a positive number" >&2; exit 1; }
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+database=$scratch/cpv.db
+tail -n +2 data/cpv2007-de.tsv >"$scratch/rows.tsv"
+sqlite3 "$database" "create table cpv(code text primary key, descr text);" ".mode tabs" \
+    ".import $scratch/rows.tsv cpv"
+
+# Milliseconds of one run, output thrown away.
+time_one() {
+    local start=$EPOCHREALTIME
+    "$@" >/dev/null
+    local end=$EPOCHREALTIME
+    echo "$start $end" | awk '{printf "%.3f\n", ($2 - $1) * 1000}'
+}
+
+# "median min max" of the numbers in a file.
+summary() {
+    sort -n "$1" | awk '{v[NR] = $1} END {
+        m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
+        printf "%.2f %.2f %.2f\n", m, v[1], v[NR]
+    }'
+}
+
+# compare LABEL "CPVQUERY ARGS" SQL ORDERED: times both; ORDERED=yes when both must print the same
+# rows in the same order, else the same rows in any order.
+compare() {
+    local label=$1 arguments=$2 sql=$3 ordered=$4
+    local -a ours=("$cpvquery")
+    read -r -a words <<<"$arguments"
+    ours+=("${words[@]}")
+    local -a theirs=(sqlite3 -tabs "$database" "$sql")
+
+    "${ours[@]}" >"$scratch/ours.out"
+    "${theirs[@]}" >"$scratch/theirs.out"
+    local agree=same
+    if [ "$ordered" = yes ]; then
+        cmp -s "$scratch/ours.out" "$scratch/theirs.out" || agree=DIFFERENT
+    else
+        cmp -s <(LC_ALL=C sort "$scratch/ours.out") <(LC_ALL=C sort "$scratch/theirs.out") || agree=DIFFERENT
+    fi
+
+    : >"$scratch/ours.ms"
+    : >"$scratch/theirs.ms"
+    local round
+    for ((round = 0; round < rounds; ++round)); do
+        if ((round % 2 == 0)); then
+            time_one "${ours[@]}" >>"$scratch/ours.ms"
+            time_one "${theirs[@]}" >>"$scratch/theirs.ms"
+        else
+            time_one "${theirs[@]}" >>"$scratch/theirs.ms"
+            time_one "${ours[@]}" >>"$scratch/ours.ms"
+        fi
+    done
+    read -r ourMedian ourMin ourMax < <(summary "$scratch/ours.ms")
+    read -r theirMedian theirMin theirMax < <(summary "$scratch/theirs.ms")
+    printf "%-26s %8s %8s..%-8s %8s %8s..%-8s %6s  %s rows (%d)\n" "$label" "$ourMedian" "$ourMin" "$ourMax" \
+        "$theirMedian" "$theirMin" "$theirMax" "$(awk -v a="$ourMedian" -v b="$theirMedian" 'BEGIN {printf "%.2f", a / b}')" \
+        "$agree" "$(wc -l <"$scratch/ours.out")"
+}
+
+echo "cpvquery against sqlite3 $(sqlite3 --version | cut -d' ' -f1), $rounds runs each, wall time in ms; $(uptime | sed 's/.*load/load/')"
+printf "%-26s %8s %18s %8s %18s %6s\n" "query" "cpvquery" "(min..max)" "sqlite3" "(min..max)" "ratio"
+compare "--code 03" "--code 03" \
+    "select code, descr from cpv where code >= '03' and code < '039999999' order by code" yes
+compare "--desc obst" "--desc obst" \
+    "select code, descr from cpv where upper(descr) like '%OBST%' order by code" yes
+compare "(the full list)" "" "select code, descr from cpv order by code" yes
+# sqlite3 orders by bytes, cpvquery by the locale: the same rows, in another order.
+compare "--sort desc --desc obst" "--sort desc --desc obst" \
+    "select code, descr from cpv where upper(descr) like '%OBST%' order by descr" no

@@ -1,0 +1,261 @@
+#!/usr/bin/env bash
+# cpvquery as a GNU command-line program: --help and --version, the refusal of each kind of wrong
+# call (exit status 2, the argument named, a hint at --help), the forms an option's value may take,
+# the list as the source has it, where the report program is found, and ICU left unloaded by a
+# search in code order.
+#
+#   cpvquery_cli.sh CPVQUERY CASE VERSION SOURCE_TSV [REPORT_PROGRAM]
+#       (exit 0: passed, 77: cannot be tried here, else failed)
+set -uo pipefail
+cpvquery=$1
+case_name=$2
+version=$3
+source_tsv=$4
+report_program=${5:-}
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+cd "$scratch" || exit 1
+export QT_QPA_PLATFORM=offscreen
+
+failures=0
+fail() {
+    echo "FAILED: $*" >&2
+    failures=$((failures + 1))
+}
+
+# run ARGS...: runs cpvquery with standard output and error into out and err; status in $status.
+run() {
+    "$cpvquery" "$@" >out 2>err
+    status=$?
+}
+
+hint="Try 'cpvquery --help' for more information."
+
+# refused MESSAGE ARGS...: the call exits with 2, says "cpvquery: MESSAGE" and the hint on standard
+# error and writes nothing on standard output.
+refused() {
+    local message=$1
+    shift
+    run "$@"
+    [ "$status" -eq 2 ] || fail "$*: exit status $status, expected 2"
+    [ "$(cat err)" = "cpvquery: $message"$'\n'"$hint" ] || fail "$*: standard error '$(cat err)', expected 'cpvquery: $message'"
+    [ ! -s out ] || fail "$*: output for a refused call: $(head -c 200 out)"
+}
+
+# same_output ARGS... -- ARGS...: both calls succeed with the same output.
+same_output() {
+    local first=()
+    while [ "$1" != "--" ]; do
+        first+=("$1")
+        shift
+    done
+    shift
+    "$cpvquery" "${first[@]}" >first.out 2>first.err || fail "${first[*]}: exit status $?"
+    "$cpvquery" "$@" >second.out 2>second.err || fail "$*: exit status $?"
+    [ -s first.out ] || fail "${first[*]}: no output"
+    cmp -s first.out second.out || fail "'${first[*]}' and '$*' differ"
+}
+
+case_help() {
+    run --help
+    [ "$status" -eq 0 ] || fail "--help: exit status $status"
+    [ ! -s err ] || fail "--help: standard error: $(cat err)"
+    head -n 1 out | grep -q '^Usage: cpvquery ' || fail "--help does not begin with the usage: $(head -n 1 out)"
+    local option
+    for option in --sort --code --desc --print-filter --tree --locate --report-summary --pdf --page-file \
+        --help --version; do
+        grep -Eq "^  $option( [A-Za-z|]+)? +[a-z].{10,}" out || fail "--help has no line for $option"
+    done
+    grep -q "Exit status" out || fail "--help does not tell the exit statuses"
+    # --help acts where it stands: what follows is not looked at, what goes before is.
+    run --code 03 --help --bogus
+    [ "$status" -eq 0 ] && grep -q '^Usage: cpvquery ' out || fail "--help after an option: status $status"
+    refused "unknown option '--bogus'" --bogus --help
+    # Help that cannot be written is a failure.
+    "$cpvquery" --help >/dev/full 2>err
+    status=$?
+    [ "$status" -eq 1 ] || fail "--help to a full device: exit status $status"
+    grep -q "cannot write standard output" err || fail "--help to a full device: $(cat err)"
+}
+
+case_version() {
+    run --version
+    [ "$status" -eq 0 ] || fail "--version: exit status $status"
+    [ "$(cat out)" = "cpvquery (Kodexa) $version" ] || fail "--version: '$(cat out)', expected 'cpvquery (Kodexa) $version'"
+    [ ! -s err ] || fail "--version: standard error: $(cat err)"
+    run --version --tree --pdf x.pdf
+    [ "$status" -eq 0 ] && [ "$(cat out)" = "cpvquery (Kodexa) $version" ] || fail "--version before a conflict"
+}
+
+case_unknown_option() {
+    refused "unknown option '--bogus'" --bogus
+    refused "unknown option '--bogus=1'" --code 03 --bogus=1
+    refused "unknown option '-h'" -h
+    refused "unknown option '--co'" --co 03 # no abbreviations
+    refused "unknown option '--CODE'" --CODE 03
+    refused "unknown option '---code'" ---code 03
+    refused "unknown option '--=03'" --=03
+}
+
+case_missing_value() {
+    local option
+    for option in --sort --code --desc --pdf --page-file; do
+        refused "option '$option' needs a value" "$option"
+        refused "option '$option' needs a value" --print-filter "$option"
+    done
+}
+
+case_value_not_taken() {
+    local option
+    for option in --print-filter --tree --locate --report-summary --help --version; do
+        refused "option '$option' takes no value" "$option=1"
+        refused "option '$option' takes no value" "$option="
+    done
+}
+
+case_conflicts() {
+    refused "options '--tree' and '--pdf' cannot be combined" --tree --pdf list.pdf
+    refused "options '--pdf' and '--tree' cannot be combined" --pdf list.pdf --tree
+    refused "options '--tree' and '--locate' cannot be combined" --tree --locate
+    refused "options '--locate' and '--report-summary' cannot be combined" --locate --report-summary
+    refused "options '--report-summary' and '--pdf' cannot be combined" --report-summary --pdf list.pdf
+    refused "options '--code' and '--tree' cannot be combined" --code 03 --tree
+    refused "options '--tree' and '--print-filter' cannot be combined" --tree --print-filter
+    refused "options '--page-file' and '--code' cannot be combined" --page-file saved.ndr --code 03
+    refused "options '--sort' and '--page-file' cannot be combined" --sort desc --page-file saved.ndr
+    refused "options '--page-file' and '--locate' cannot be combined" --page-file saved.ndr --locate
+    # Read in order, the first option that clashes with one before it is named, after that one.
+    refused "options '--code' and '--tree' cannot be combined" --code 03 --locate --desc x --tree --pdf x
+    refused "options '--code' and '--page-file' cannot be combined" --pdf x --code 03 --page-file f --tree
+    [ ! -e list.pdf ] || fail "a refused call wrote the PDF"
+    # What goes together still runs.
+    run --code 03000000 --locate --sort code --print-filter
+    [ "$status" -eq 0 ] || fail "--code --locate --sort --print-filter: exit status $status ($(cat err))"
+    run --tree --tree
+    [ "$status" -eq 0 ] || fail "--tree twice: exit status $status ($(cat err))"
+}
+
+case_bad_sort() {
+    refused "option '--sort' takes 'code' or 'desc', not 'x'" --sort x
+    refused "option '--sort' takes 'code' or 'desc', not 'CODE'" --sort CODE
+    refused "option '--sort' takes 'code' or 'desc', not ''" --sort ""
+    refused "option '--sort' takes 'code' or 'desc', not 'description'" --sort=description
+    refused "option '--sort' takes 'code' or 'desc', not '--code'" --sort --code 03
+}
+
+case_value_forms() {
+    same_output --code 03 -- --code=03
+    same_output --desc obst --sort desc -- --desc=obst --sort=desc
+    same_output --code 03 --code 09 -- --code 09 # the last one counts
+    same_output -- --code=
+    same_output --code 03 -- --code 03 --
+    # The next argument is the value, whatever it looks like; after '=' everything is.
+    run --desc --code
+    [ "$status" -eq 0 ] && [ ! -s out ] || fail "--desc --code: status $status, output $(head -c 100 out)"
+    run --desc=--code=03 --print-filter
+    [ "$status" -eq 0 ] && grep -q "LIKE '%--CODE=03%'" out || fail "--desc=--code=03: $(head -c 200 out)"
+    run --desc -Wasser --print-filter
+    [ "$status" -eq 0 ] && grep -q "LIKE '%-WASSER%'" out || fail "--desc -Wasser: $(head -c 200 out)"
+}
+
+case_end_of_options() {
+    refused "unexpected argument 'obst'" obst
+    refused "unexpected argument 'obst'" --desc x obst
+    refused "unexpected argument '-'" -
+    refused "unexpected argument '--code'" -- --code 03
+    refused "unexpected argument '--'" -- --
+    refused "unexpected argument 'x'" --tree -- x
+}
+
+case_hostile_argument_shown() {
+    refused "unknown option '--\\x1B[31mrot'" $'--\e[31mrot'
+    refused "unknown option '--a\\x0Ab'" $'--a\nb'
+    refused "unknown option '--\\xFF\\xC3'" $'--\xff\xc3'
+    refused "unknown option '--\\xC2\\x9B2J'" $'--\xc2\x9b2J' # C1 CSI
+    refused "unknown option '--\\x7F'" $'--\x7f'
+    refused "unknown option '--äöü€'" --äöü€
+    refused "option '--sort' takes 'code' or 'desc', not '\\xE9t\\x08'" --sort $'\xe9t\b'
+}
+
+# The list in code order is the source list, byte for byte; a code search is the source's rows that
+# begin with the code.
+case_list_matches_source() {
+    [ -f "$source_tsv" ] || exit 77
+    run
+    [ "$status" -eq 0 ] || fail "the list: exit status $status"
+    tail -n +2 "$source_tsv" >expected
+    cmp -s out expected || fail "the list differs from the source list: $(cmp out expected)"
+    run --code=03
+    awk -F '\t' 'NR > 1 && substr($1, 1, 2) == "03"' "$source_tsv" >expected
+    [ -s expected ] && cmp -s out expected || fail "--code 03 differs from the source's codes beginning with 03"
+    run --code 03 --desc Obst
+    awk -F '\t' 'NR > 1 && substr($1, 1, 2) == "03" && toupper($2) ~ /OBST/' "$source_tsv" >expected
+    [ -s expected ] && cmp -s out expected || fail "--code 03 --desc Obst differs from the source's rows"
+}
+
+# The report modes run in the report program, found beside cpvquery or, installed, in
+# ../libexec/kodexa; nothing else of that name is run, and a missing one is told.
+case_report_program_lookup() {
+    [ -n "$report_program" ] && [ -x "$report_program" ] || exit 77
+    mkdir -p alone installed/bin installed/libexec/kodexa path
+    cp "$cpvquery" alone/cpvquery
+    cp "$cpvquery" installed/bin/cpvquery
+    ln -s "$report_program" installed/libexec/kodexa/cpvquery-report
+    printf '#!/bin/sh\necho impostor\n' >path/cpvquery-report
+    chmod +x path/cpvquery-report
+
+    PATH="$scratch/path:$PATH" alone/cpvquery --report-summary >out 2>err
+    status=$?
+    [ "$status" -eq 1 ] || fail "without the report program: exit status $status"
+    grep -q "^cpvquery: cannot find the report program cpvquery-report in $scratch/alone or $scratch/libexec/kodexa$" err ||
+        fail "without the report program: $(cat err)"
+    [ ! -s out ] || fail "without the report program: output $(cat out)"
+    alone/cpvquery --code 03000000 >out 2>err || fail "a search needs no report program: $(cat err)"
+
+    installed/bin/cpvquery --code 03000000 --report-summary >out 2>err
+    status=$?
+    [ "$status" -eq 0 ] || fail "installed: exit status $status ($(cat err))"
+    [ "$(cat out)" = $'1\t1\t03000000..03000000\npages\t1' ] || fail "installed: $(cat out)"
+    # Refusals of the report program keep their status through the handover.
+    installed/bin/cpvquery --page-file missing.ndr >out 2>err
+    status=$?
+    [ "$status" -eq 2 ] || fail "a refused page file: exit status $status"
+    grep -q '^cpvquery: Cannot open "missing.ndr"' err || fail "a refused page file: $(cat err)"
+
+    # Found but not runnable: the reason is told.
+    rm installed/libexec/kodexa/cpvquery-report
+    printf 'not a program\n' >installed/libexec/kodexa/cpvquery-report
+    installed/bin/cpvquery --report-summary >out 2>err
+    status=$?
+    [ "$status" -eq 1 ] || fail "a report program that cannot run: exit status $status"
+    grep -q "^cpvquery: cannot start the report program $scratch/installed/libexec/kodexa/cpvquery-report: Permission denied$" err ||
+        fail "a report program that cannot run: $(cat err)"
+}
+
+# A search or the list in code order, in the program's own locale, never loads ICU; an order by
+# description does.
+case_icu_on_demand() {
+    LD_DEBUG=libs /bin/sh -c : 2>&1 | grep -q "initialize program" || exit 77 # no loader that tells
+    local call
+    for call in "--code 03" "--desc obst" "" "--code 0 --locate"; do
+        # shellcheck disable=SC2086
+        env -u LC_ALL -u LC_COLLATE LANG=C.UTF-8 LD_DEBUG=libs "$cpvquery" $call >out 2>err
+        status=$?
+        [ "$status" -eq 0 ] || fail "'$call': exit status $status"
+        ! grep -q "libicu" err || fail "'$call' loaded ICU"
+    done
+    env -u LC_ALL -u LC_COLLATE LANG=C.UTF-8 LD_DEBUG=libs "$cpvquery" --sort desc --desc obst >out 2>err
+    grep -q "libicui18n" err || fail "--sort desc did not load ICU: has it been linked?"
+    grep -q $'^15940000\tApfelwein und andere Obstweine$' out || fail "--sort desc: $(head -n 2 out)"
+    # Another locale has its rules looked at, and the result is the same.
+    env -u LC_ALL -u LC_COLLATE LANG=C.UTF-8 "$cpvquery" --code 03 >german
+    env -u LC_ALL -u LC_COLLATE LANG=sv_SE.UTF-8 "$cpvquery" --code 03 >out || fail "sv_SE: exit status $?"
+    cmp -s out german || fail "sv_SE: another list of codes"
+}
+
+if ! declare -F "case_$case_name" >/dev/null; then
+    echo "cpvquery_cli.sh: no case $case_name" >&2
+    exit 2
+fi
+"case_$case_name"
+[ "$failures" -eq 0 ]

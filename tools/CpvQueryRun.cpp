@@ -1,0 +1,122 @@
+// What both cpvquery executables run: the command line, then the mode it asks for. The list, the
+// tree and the located nodes are printed here; the report modes go to runReportModes().
+#include "CpvQuery.h"
+
+#include "ClientDataSet.h"
+#include "CodeList.h"
+#include "Cp1252.h"
+#include "DatabaseError.h"
+#include "ErrorText.h"
+#include "Search.h"
+#include "StandardOutput.h"
+
+#include <exception>
+#include <iostream>
+#include <string>
+
+namespace kodexa::cpvquery {
+namespace {
+
+constexpr std::string_view Hint = "Try 'cpvquery --help' for more information.\n";
+
+// Appends Windows-1252 text as UTF-8; the list is mostly ASCII, which goes over unchanged.
+void appendUtf8(std::string& out, std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) < 0x80) {
+            out += c;
+            continue;
+        }
+        const char32_t point = cp1252::toCodePoint(c); // below U+10000
+        if (point < 0x800) {
+            out += static_cast<char>(0xC0 | (point >> 6));
+        } else {
+            out += static_cast<char>(0xE0 | (point >> 12));
+            out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+        }
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    }
+}
+
+// The view, one row a line: code, TAB, description (a null value prints as empty text).
+void printView(const TClientDataSet& table, std::ostream& out) {
+    const std::size_t code = table.fieldByName(codelist::CodeField);
+    const std::size_t description = table.fieldByName(codelist::DescriptionField);
+    std::string text;
+    text.reserve(table.recordCount() * 96);
+    for (std::size_t position = 0; position < table.recordCount(); ++position) {
+        appendUtf8(text, table.valueAt(position, code).value_or(std::string_view()));
+        text += '\t';
+        appendUtf8(text, table.valueAt(position, description).value_or(std::string_view()));
+        text += '\n';
+    }
+    out << text;
+}
+
+int run(const Options& options, char** argv) {
+    if (options.reportMode())
+        return runReportModes(options, argv);
+    if (options.tree)
+        return printTree(std::cout);
+    TClientDataSet table("ClientDataSet1");
+    const int status = searchTable(table, options, std::cout, std::cerr);
+    const int modeStatus =
+        options.locate ? printLocate(table, std::cout) : (printView(table, std::cout), Success);
+    return status != Success ? status : modeStatus;
+}
+
+int runCommandLine(int argc, char** argv) {
+    try {
+        const CommandLine line = parseCommandLine(argc, argv);
+        switch (line.action) {
+        case CommandLine::Action::Help:
+            std::cout << helpText();
+            return Success;
+        case CommandLine::Action::Version:
+            std::cout << versionText();
+            return Success;
+        case CommandLine::Action::Run:
+            break;
+        }
+        return run(line.options, argv);
+    } catch (const UsageError& error) {
+        std::cerr << "cpvquery: " << error.what() << '\n' << Hint;
+        return WrongUse;
+    } catch (const OptionValueError& error) {
+        std::cerr << "cpvquery: " << error.what() << '\n';
+        return WrongUse;
+    } catch (const std::exception& error) {
+        std::cerr << "cpvquery: " << error.what() << '\n';
+        return Failure;
+    } catch (...) {
+        std::cerr << "cpvquery: stopped on an unknown error\n";
+        return Failure;
+    }
+}
+
+} // namespace
+
+int searchTable(TClientDataSet& table, const Options& options, std::ostream& out, std::ostream& err) {
+    codelist::loadCarried(table);
+    if (options.sortByDescription)
+        table.setIndexFieldNames(codelist::DescriptionField);
+    int status = Success;
+    try {
+        applySearch(table, options.codeText, options.descriptionText);
+    } catch (const DatabaseError& error) {
+        err << errorReportText(error.what()) << '\n';
+        status = WrongUse;
+    }
+    if (options.printFilter)
+        out << "FILTER[" << cp1252::toUtf8(table.filter()) << "]\n";
+    return status;
+}
+
+int runProgram(int argc, char** argv) {
+    StandardOutput output;
+    const int status = runCommandLine(argc, argv);
+    if (!output.finish())
+        return Failure;
+    return status;
+}
+
+} // namespace kodexa::cpvquery
