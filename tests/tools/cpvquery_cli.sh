@@ -12,22 +12,7 @@ case_name=$2
 version=$3
 source_tsv=$4
 report_program=${5:-}
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-cd "$scratch" || exit 1
-export QT_QPA_PLATFORM=offscreen
-
-failures=0
-fail() {
-    echo "FAILED: $*" >&2
-    failures=$((failures + 1))
-}
-
-# run ARGS...: runs cpvquery with standard output and error into out and err; status in $status.
-run() {
-    "$cpvquery" "$@" >out 2>err
-    status=$?
-}
+source "$(dirname "$0")/case_support.sh"
 
 hint="Try 'cpvquery --help' for more information."
 
@@ -253,9 +238,4 @@ case_icu_on_demand() {
     cmp -s out german || fail "sv_SE: another list of codes"
 }
 
-if ! declare -F "case_$case_name" >/dev/null; then
-    echo "cpvquery_cli.sh: no case $case_name" >&2
-    exit 2
-fi
-"case_$case_name"
-[ "$failures" -eq 0 ]
+run_case "$case_name" cpvquery_cli.sh

@@ -7,22 +7,7 @@
 set -uo pipefail
 cpvquery=$1
 case_name=$2
-scratch=$(mktemp -d)
-trap 'rm -rf "$scratch"' EXIT
-cd "$scratch" || exit 1
-export QT_QPA_PLATFORM=offscreen
-
-failures=0
-fail() {
-    echo "FAILED: $*" >&2
-    failures=$((failures + 1))
-}
-
-# run ARGS...: runs cpvquery with standard output and error into out and err; status in $status.
-run() {
-    "$cpvquery" "$@" >out 2>err
-    status=$?
-}
+source "$(dirname "$0")/case_support.sh"
 
 expect_status() {
     [ "$status" -eq "$1" ] || fail "exit status $status, expected $1 ($(head -c 300 err))"
@@ -247,9 +232,4 @@ case_quiet_without_runtime_dir() {
     expect_err ""
 }
 
-if ! declare -F "case_$case_name" >/dev/null; then
-    echo "cpvquery_io.sh: no case $case_name" >&2
-    exit 2
-fi
-"case_$case_name"
-[ "$failures" -eq 0 ]
+run_case "$case_name" cpvquery_io.sh
