@@ -9,7 +9,9 @@ class TClientDataSet;
 
 // The filter expression of the search from the two inputs (Windows-1252): the codes that begin
 // with the code text and the rows whose description contains the description text, in capitals.
-// The texts go in unescaped, exactly as typed; the empty text when both are empty.
+// The texts go in unescaped, exactly as typed; the empty text when both are empty. The one
+// exception is a code in its published form with the check digit, "03000000-1" (blanks around it
+// allowed), which stands for its eight digits alone.
 //   " CPV_ID >= '03' AND CPV_ID < '039999999'  AND  UPPER(CPV_DESC) LIKE '%OBST%' "
 std::string buildSearchFilter(std::string_view codeText, std::string_view descriptionText);
 

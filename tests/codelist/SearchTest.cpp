@@ -127,6 +127,50 @@ TEST(SearchFilter, IsBuiltFromTheFixedPiecesAndTheTextsAsTyped) {
               cp(" CPV_ID >= 'a'b' AND CPV_ID < 'a'b9999999'  AND  UPPER(CPV_DESC) LIKE '%STRAßE D'OR É%' "));
 }
 
+// A code copied from a notice, "03000000-1", searches for its eight digits; the check digit is
+// not verified. Only that exact form: every neighbour goes into the expression as typed.
+TEST(SearchFilter, APublishedCodeWithCheckDigitStandsForItsEightDigits) {
+    const std::string eightDigits = buildSearchFilter("03000000", "");
+    EXPECT_EQ(eightDigits, " CPV_ID >= '03000000' AND CPV_ID < '030000009999999' ");
+    for (const char* text : {"03000000-1", "03000000-0", " 03000000-9", "03000000-1  ", "\t 03000000-1\t"})
+        EXPECT_EQ(buildSearchFilter(text, ""), eightDigits) << text;
+    EXPECT_EQ(buildSearchFilter("03000000-1", "obst"), buildSearchFilter("03000000", "obst"));
+    EXPECT_EQ(buildSearchFilter("", "03000000-1"), " UPPER(CPV_DESC) LIKE '%03000000-1%' ");
+
+    for (std::string_view text : {"03000000-12", "03000000 - 1", "03000000 -1", "03000000- 1", "0300000-1",
+                                  "030000000-1", "03000000-", "03000000--1", "03000000-a", "0300000a-1",
+                                  "03000000_1", "-03000000-1", " 03", "03000000"}) {
+        const std::string typed(text);
+        EXPECT_EQ(buildSearchFilter(text, ""),
+                  " CPV_ID >= '" + typed + "' AND CPV_ID < '" + typed + "9999999' ")
+            << text;
+    }
+}
+
+TEST_F(SearchTest, APublishedCodeSelectsItsCodeAndItsNeighboursWhatTheyDidBefore) {
+    for (const char* text : {"03000000-1", " 03000000-7 ", "45000000-7"}) {
+        ASSERT_EQ(search(text, ""), "") << text;
+        const std::string code = std::string(text).substr(text[0] == ' ' ? 1 : 0, 8);
+        EXPECT_EQ(viewCodes(), Codes{code}) << text;
+        EXPECT_EQ(table.filter(), buildSearchFilter(code, "")) << text;
+        EXPECT_EQ(table.fieldAsString("CPV_ID"), code);
+    }
+    // With the description the code stays the eight digits.
+    ASSERT_EQ(search("03000000-1", "Landwirtschaft"), "");
+    EXPECT_EQ(viewCodes(), Codes{"03000000"});
+
+    // Ten digits (a hyphen weighs nothing) and a blank inside find nothing, as before.
+    for (const char* text : {"03000000-12", "03000000 - 1"}) {
+        ASSERT_EQ(search(text, ""), "") << text;
+        EXPECT_TRUE(table.filtered());
+        EXPECT_EQ(table.recordCount(), 0U) << text;
+    }
+    // Seven digits, a hyphen and one more are the eight digits 03000001, which no code begins with.
+    ASSERT_EQ(search("0300000-1", ""), "");
+    EXPECT_EQ(viewCodeSet(), codesWhere([](const Row& row) { return row.code.starts_with("03000001"); }));
+    EXPECT_EQ(table.filter(), " CPV_ID >= '0300000-1' AND CPV_ID < '0300000-19999999' ");
+}
+
 TEST_F(SearchTest, BothInputsEmptyShowEveryRowUnfiltered) {
     ASSERT_EQ(search("03", ""), "");
     table.next();

@@ -178,6 +178,21 @@ case_list_matches_source() {
     [ -s expected ] && cmp -s out expected || fail "--code 03 --desc Obst differs from the source's rows"
 }
 
+# A code as published with its check digit searches for the eight digits, with the same filter;
+# every other text with a hyphen is searched as typed.
+case_published_code() {
+    same_output --code '03000000-1' --print-filter -- --code 03000000 --print-filter
+    same_output --code ' 03000000-9  ' --print-filter -- --code 03000000 --print-filter
+    run --code '03000000-1'
+    [ "$status" -eq 0 ] && [ "$(cut -f 1 out)" = 03000000 ] || fail "03000000-1: status $status, $(head -c 200 out)"
+    local text
+    for text in '03000000-12' '03000000 - 1' '0300000-1'; do
+        run --code "$text" --print-filter
+        [ "$status" -eq 0 ] && [ "$(head -n 1 out)" = "FILTER[ CPV_ID >= '$text' AND CPV_ID < '${text}9999999' ]" ] ||
+            fail "$text: status $status, $(head -n 1 out)"
+    done
+}
+
 # The report modes run in the report program, found beside cpvquery or, installed, in
 # ../libexec/kodexa; nothing else of that name is run, and a missing one is told.
 case_report_program_lookup() {
