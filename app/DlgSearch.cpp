@@ -1,6 +1,7 @@
 #include "DlgSearch.h"
 
 #include "ClassicTreeStyle.h"
+#include "CodeCopyCommands.h"
 #include "CodeList.h"
 #include "CodeLocator.h"
 #include "CodeTree.h"
@@ -147,6 +148,7 @@ TDlgSearchCPV::TDlgSearchCPV(SystemClock* clock, QWidget* parent) : QMainWindow(
     setTabOrder(RadioButton1, RadioButton2);
     setTabOrder(RadioButton2, BitBtn2);
 
+    createCopyCommands();
     connectHandlers();
 
     resize(ClientWidth, menuBar()->sizeHint().height() + ClientHeight);
@@ -253,6 +255,26 @@ QWidget* TDlgSearchCPV::createTreePage() {
     layout->addWidget(TreeView1, 1);
     layout->addWidget(ProgressBar1);
     return page;
+}
+
+void TDlgSearchCPV::createCopyCommands() {
+    GridCopy = new CodeCopyCommands(DBGrid1, [this]() -> std::optional<CopiedRecord> {
+        std::optional<std::string> code = ClientDataSet1.fieldValue(codelist::CodeField);
+        if (!code)
+            return std::nullopt; // no row matches the filter
+        return CopiedRecord{std::move(*code), ClientDataSet1.fieldAsString(codelist::DescriptionField)};
+    });
+    // The tree's nodes carry nothing but their text "code: description"; the root stands for no code.
+    TreeCopy = new CodeCopyCommands(TreeView1, [this]() -> std::optional<CopiedRecord> {
+        const QTreeWidgetItem* node = TreeView1->currentItem();
+        if (node == nullptr || (RootNode && node == tree::TreeWidgetNodes::item(RootNode)))
+            return std::nullopt;
+        const std::string text = toWindows1252(node->text(0));
+        const std::optional<tree::CodeNodeParts> parts = tree::splitCodeNodeText(text);
+        if (!parts)
+            return std::nullopt;
+        return CopiedRecord{std::string(parts->code), std::string(parts->description)};
+    });
 }
 
 void TDlgSearchCPV::connectHandlers() {

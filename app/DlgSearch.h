@@ -28,6 +28,7 @@ namespace tree {
 class ProgressIndicator;
 }
 
+class CodeCopyCommands;
 class SystemClock;
 class TDataSource;
 class TDBGrid;
@@ -67,6 +68,9 @@ public:
     QAction* MenuAbout = nullptr;
     // RvProject1, RvDataSetConnection1, RvRenderPreview1, RvSystem1 over ClientDataSet1
     report::ReportComponents RaveComponents{ClientDataSet1};
+    // Copying the current row's code or the selected node's, alone or with its description
+    CodeCopyCommands* GridCopy = nullptr;
+    CodeCopyCommands* TreeCopy = nullptr;
 
     // State of the tree build
     std::string CurrentCode;
@@ -96,6 +100,7 @@ private:
     QWidget* createSearchPanel();
     QWidget* createSortPanel();
     QWidget* createTreePage();
+    void createCopyCommands();
     void connectHandlers();
     void applyWindowFont();
 

@@ -16,6 +16,13 @@ std::string codeNodeText(std::string_view code, std::string_view description) {
     return text;
 }
 
+std::optional<CodeNodeParts> splitCodeNodeText(std::string_view text) {
+    const std::size_t separator = text.find(": ");
+    if (separator == std::string_view::npos)
+        return std::nullopt;
+    return CodeNodeParts{text.substr(0, separator), text.substr(separator + 2)};
+}
+
 NodeRef firstMatchingChild(const TreeNodes& nodes, NodeRef node, std::size_t n, std::string_view code) {
     const std::string_view taken = code.substr(0, n);
     const std::size_t children = nodes.childCount(node);

@@ -4,6 +4,7 @@
 #include "TreeNodes.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,15 @@ constexpr std::size_t FirstPrefixLength = 2;
 
 // The text of a code's node: the code, ": " and the description, nothing padded or cut.
 std::string codeNodeText(std::string_view code, std::string_view description);
+
+// A code node's text taken apart again: the node carries nothing but its text.
+struct CodeNodeParts {
+    std::string_view code;
+    std::string_view description;
+};
+// Splits at the first ": " (a code holds none; a description may). Null for a text without one,
+// such as the root's.
+std::optional<CodeNodeParts> splitCodeNodeText(std::string_view text);
 
 // The first child of node whose first n characters are exactly the first n characters of code
 // (either string taken whole where it is shorter); null when none is.

@@ -1,4 +1,5 @@
 // Drives the real main window offscreen: search, sort, error report, menus, splash and layout.
+#include "CodeCopyCommands.h"
 #include "DBGrid.h"
 #include "DataSource.h"
 #include "DlgSearch.h"
@@ -9,6 +10,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,6 +67,17 @@ protected:
 private:
     QWidget* status_;
 };
+
+// Asks the widget for its context menu as the platform does: at a point for a right-click, with
+// reason Keyboard for the Menu key.
+void requestContextMenu(QWidget* target, QContextMenuEvent::Reason reason, QPoint at = {}) {
+    QContextMenuEvent event(reason, at, target->mapToGlobal(at));
+    QApplication::sendEvent(target, &event);
+}
+
+QString clipboardText() {
+    return QApplication::clipboard()->text(QClipboard::Clipboard);
+}
 
 } // namespace
 
@@ -533,6 +546,198 @@ private slots:
         QVERIFY(!windowVisibleDuringSplash);
         for (QWidget* widget : QApplication::topLevelWidgets())
             QVERIFY(widget->windowTitle() != QStringLiteral("Über")); // destroyed after the wait
+    }
+
+    // ---- Copying codes ---------------------------------------------------------------------------
+
+    void ctrlCInTheGridCopiesTheCurrentRowsCodeAndCtrlShiftCItsDescriptionToo() {
+        window->Edit1->setText(QStringLiteral("3451"));
+        window->BitBtn1->click();
+        // The description column is current: the view's own copy would take the description.
+        const QRect cell = window->DBGrid1->visualRect(window->DataSource1->index(2, 1));
+        QTest::mouseClick(window->DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+        const QString code = window->DataSource1->index(2, 0).data().toString();
+        const QString description = window->DataSource1->index(2, 1).data().toString();
+        QCOMPARE(code.size(), 8);
+
+        focusOn(window->DBGrid1);
+        QApplication::clipboard()->clear();
+        QTest::keyClick(window->DBGrid1, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), code);
+        QTest::keyClick(window->DBGrid1, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(clipboardText(), code + QLatin1Char(' ') + description);
+        if (QApplication::clipboard()->supportsSelection())
+            QCOMPARE(QApplication::clipboard()->text(QClipboard::Selection), clipboardText());
+        QCOMPARE(window->ClientDataSet1.recNo(), std::optional<std::size_t>(2));
+
+        // Characters beyond ASCII reach the clipboard as they are shown.
+        window->Edit1->setText(QStringLiteral("03221000"));
+        window->BitBtn1->click();
+        focusOn(window->DBGrid1);
+        QTest::keyClick(window->DBGrid1, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("03221000 Gemüse"));
+
+        // An empty view has no current row: nothing is copied, the clipboard keeps what it held.
+        window->Edit1->setText(QStringLiteral("abc"));
+        window->BitBtn1->click();
+        focusOn(window->DBGrid1);
+        QApplication::clipboard()->setText(QStringLiteral("vorher"));
+        QTest::keyClick(window->DBGrid1, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(window->DBGrid1, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("vorher"));
+    }
+
+    void aRightClickOnAGridRowMakesItCurrentAndOffersBothCopies() {
+        window->Edit1->setText(QStringLiteral("03"));
+        window->BitBtn1->click();
+        window->DBGrid1->selectRow(1);
+        const QRect cell = window->DBGrid1->visualRect(window->DataSource1->index(4, 1));
+        requestContextMenu(window->DBGrid1->viewport(), QContextMenuEvent::Mouse, cell.center());
+
+        QCOMPARE(window->ClientDataSet1.recNo(), std::optional<std::size_t>(4));
+        QCOMPARE(window->DBGrid1->currentIndex().row(), 4);
+        QMenu* menu = window->GridCopy->menu();
+        QVERIFY(menu->isVisible());
+        checkMenuEntries(menu, true);
+        // The right-click leaves the table page; only the left double-click opens the tree.
+        QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet1);
+        QCOMPARE(window->TreeView1->topLevelItemCount(), 0);
+
+        const QString code = window->DataSource1->index(4, 0).data().toString();
+        const QString description = window->DataSource1->index(4, 1).data().toString();
+        menu->actions().at(1)->trigger();
+        menu->hide();
+        QCOMPARE(clipboardText(), code + QLatin1Char(' ') + description);
+        menu->actions().at(0)->trigger();
+        QCOMPARE(clipboardText(), code);
+
+        // Below the last row there is no row to act on: no menu, the current row stays.
+        window->Edit1->setText(QStringLiteral("0312"));
+        window->BitBtn1->click();
+        window->DBGrid1->selectRow(1);
+        const int rows = window->DataSource1->rowCount();
+        QCOMPARE(rows, 5);
+        const QRect last = window->DBGrid1->visualRect(window->DataSource1->index(rows - 1, 0));
+        requestContextMenu(window->DBGrid1->viewport(), QContextMenuEvent::Mouse,
+                           last.center() + QPoint(0, 3 * last.height()));
+        QVERIFY(!menu->isVisible());
+        QCOMPARE(window->ClientDataSet1.recNo(), std::optional<std::size_t>(1));
+    }
+
+    void theMenuKeyAndShiftF10OpenTheGridsMenuAtTheCurrentRow() {
+        focusOn(window->DBGrid1);
+        window->DBGrid1->selectRow(6);
+        QMenu* menu = window->GridCopy->menu();
+        const QRect row = window->DBGrid1->visualRect(window->DataSource1->index(6, 0));
+        const QPoint below = window->DBGrid1->viewport()->mapToGlobal(row.bottomLeft());
+
+        requestContextMenu(window->DBGrid1, QContextMenuEvent::Keyboard);
+        QVERIFY(menu->isVisible());
+        QCOMPARE(menu->pos(), below);
+        checkMenuEntries(menu, true);
+        menu->hide();
+        QTest::keyClick(window->DBGrid1, Qt::Key_F10, Qt::ShiftModifier);
+        QVERIFY(menu->isVisible());
+        QCOMPARE(menu->pos(), below);
+        menu->hide();
+        QCOMPARE(window->ClientDataSet1.recNo(), std::optional<std::size_t>(6));
+
+        // On an empty view the menu opens with nothing to copy; afterwards the shortcuts work again.
+        window->Edit1->setText(QStringLiteral("abc"));
+        window->BitBtn1->click();
+        requestContextMenu(window->DBGrid1, QContextMenuEvent::Keyboard);
+        QVERIFY(menu->isVisible());
+        checkMenuEntries(menu, false);
+        menu->hide();
+        QVERIFY(window->GridCopy->copyCode()->isEnabled());
+        window->Edit1->clear();
+        window->BitBtn1->click();
+        focusOn(window->DBGrid1);
+        QTest::keyClick(window->DBGrid1, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("03000000"));
+    }
+
+    void theTreeCopiesTheSelectedNodesCodeAndNothingForTheRoot() {
+        window->PageControl1->setCurrentWidget(window->TabSheet2);
+        QTreeWidget* tree = window->TreeView1;
+        focusOn(tree);
+        QTreeWidgetItem* root = tree->topLevelItem(0);
+        QTreeWidgetItem* division = root->child(0);
+        QVERIFY(!division->isExpanded());
+
+        // A right-click selects the node without opening it.
+        requestContextMenu(tree->viewport(), QContextMenuEvent::Mouse,
+                           tree->visualItemRect(division).center());
+        QCOMPARE(tree->currentItem(), division);
+        QVERIFY(!division->isExpanded());
+        QMenu* menu = window->TreeCopy->menu();
+        QVERIFY(menu->isVisible());
+        checkMenuEntries(menu, true);
+        menu->actions().at(0)->trigger();
+        menu->hide();
+        QCOMPARE(clipboardText(), QStringLiteral("03000000"));
+
+        QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(clipboardText(),
+                 division->text(0).replace(QStringLiteral("03000000: "), QStringLiteral("03000000 ")));
+        QVERIFY(clipboardText().startsWith(QStringLiteral("03000000 Landwirtschaftliche Erzeugnisse")));
+
+        // A description holding ": " is copied whole.
+        window->PageControl1->setCurrentWidget(window->TabSheet1);
+        window->Edit1->setText(QStringLiteral("72000000"));
+        window->BitBtn1->click();
+        QTest::mouseDClick(window->DBGrid1->viewport(), Qt::LeftButton, {},
+                           window->DBGrid1->visualRect(window->DataSource1->index(0, 1)).center());
+        QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet2);
+        QVERIFY(tree->currentItem()->text(0).startsWith(QStringLiteral("72000000: ")));
+        focusOn(tree);
+        QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("72000000"));
+        QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("72000000 IT-Dienste: Beratung, Software-Entwicklung, "
+                                                 "Internet und Hilfestellung"));
+
+        // The root stands for no code: its items are disabled and the shortcuts copy nothing.
+        tree->setCurrentItem(root);
+        QApplication::clipboard()->setText(QStringLiteral("vorher"));
+        QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(clipboardText(), QStringLiteral("vorher"));
+        requestContextMenu(tree, QContextMenuEvent::Keyboard);
+        QVERIFY(menu->isVisible());
+        QCOMPARE(menu->pos(), tree->viewport()->mapToGlobal(tree->visualItemRect(root).bottomLeft()));
+        checkMenuEntries(menu, false);
+        menu->hide();
+        requestContextMenu(tree->viewport(), QContextMenuEvent::Mouse,
+                           tree->visualItemRect(division).center());
+        QCOMPARE(tree->currentItem(), division);
+        checkMenuEntries(menu, true);
+        menu->hide();
+    }
+
+private:
+    // Shortcuts reach the focus widget of the active window; the status window of a search takes
+    // the activation away offscreen.
+    void focusOn(QWidget* widget) {
+        QApplication::setActiveWindow(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        widget->setFocus();
+        QCOMPARE(QApplication::focusWidget(), widget);
+    }
+
+    // The two entries in German with their shortcuts, as the menu shows them.
+    static void checkMenuEntries(QMenu* menu, bool enabled) {
+        const QList<QAction*> entries = menu->actions();
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries[0]->text(), QStringLiteral("Code kopieren"));
+        QCOMPARE(entries[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
+        QCOMPARE(entries[0]->shortcut().toString(QKeySequence::NativeText), QStringLiteral("Strg+C"));
+        QCOMPARE(entries[1]->text(), QStringLiteral("Code und Bezeichnung kopieren"));
+        QCOMPARE(entries[1]->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+        QCOMPARE(entries[1]->shortcut().toString(QKeySequence::NativeText),
+                 QStringLiteral("Strg+Umschalt+C"));
+        QCOMPARE(entries[0]->isEnabled(), enabled);
+        QCOMPARE(entries[1]->isEnabled(), enabled);
     }
 };
 

@@ -119,6 +119,33 @@ TEST_F(BuiltInTree, NodeTextsAreCodeColonDescriptionNeitherPaddedNorCut) {
     EXPECT_EQ(built->nodes.text(byCode.at("66519000")).size(), 8U + 2U + 161U);
 }
 
+// What the copy commands read from a node: every node of the list gives back its record's code
+// and description; the root and texts without the separator give nothing.
+TEST_F(BuiltInTree, EveryCodeNodeSplitsBackIntoItsCodeAndDescription) {
+    const std::map<std::string, NodeRef> byCode = nodesByCode(built->nodes);
+    const auto rows = carriedTable("ClientDataSet1");
+    for (rows->first(); !rows->eof(); rows->next()) {
+        const std::string code = rows->fieldAsString("CPV_ID");
+        const auto parts = splitCodeNodeText(built->nodes.text(byCode.at(code)));
+        ASSERT_TRUE(parts.has_value()) << code;
+        ASSERT_EQ(parts->code, code);
+        ASSERT_EQ(parts->description, rows->fieldAsString("CPV_DESC"));
+    }
+    EXPECT_FALSE(splitCodeNodeText(built->nodes.text(built->rootNode)).has_value());
+}
+
+TEST(CodeNodeText, SplitsAtTheFirstSeparatorOnly) {
+    const auto parts = splitCodeNodeText("12345678: Teil: Rest: ");
+    ASSERT_TRUE(parts.has_value());
+    EXPECT_EQ(parts->code, "12345678");
+    EXPECT_EQ(parts->description, "Teil: Rest: ");
+    const auto empty = splitCodeNodeText("12345678: ");
+    ASSERT_TRUE(empty.has_value());
+    EXPECT_EQ(empty->description, "");
+    for (std::string_view text : {"", "12345678", "12345678:Saatgut", "12345678 :Saatgut"})
+        EXPECT_FALSE(splitCodeNodeText(text).has_value()) << text;
+}
+
 TEST_F(BuiltInTree, CodesWithAnAbsentParentHangWhereThePrefixRuleLeadsThem) {
     const MemoryTreeNodes& nodes = built->nodes;
     const std::map<std::string, NodeRef> byCode = nodesByCode(nodes);

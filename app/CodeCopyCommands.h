@@ -1,0 +1,59 @@
+#pragma once
+
+#include "CodeCopy.h"
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QAbstractItemView;
+class QAction;
+class QContextMenuEvent;
+class QMenu;
+class QString;
+
+namespace kodexa {
+
+// The record a copy command copies from, as the table or the tree holds it (Windows-1252).
+struct CopiedRecord {
+    std::string code;
+    std::string description;
+};
+
+// The two copy commands of a view over codes: "Code kopieren" (Ctrl+C) and "Code und Bezeichnung
+// kopieren" (Ctrl+Shift+C). Their shortcuts work while the view has the focus; the same actions
+// make up the view's context menu, opened by a right-click on a row (which makes it current first),
+// the Menu key or Shift+F10. The view says through `current` which record is current; none
+// disables both commands.
+class CodeCopyCommands final : public QObject {
+public:
+    using CurrentRecord = std::function<std::optional<CopiedRecord>()>;
+
+    CodeCopyCommands(QAbstractItemView* view, CurrentRecord current);
+
+    QAction* copyCode() const { return copyCode_; }
+    QAction* copyCodeAndDescription() const { return copyCodeAndDescription_; }
+    // The context menu, built once and shown again on every request.
+    QMenu* menu() const { return menu_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAction* createAction(const QString& text, const QKeySequence& shortcut, codelist::CopyForm form);
+    void copy(codelist::CopyForm form);
+    void openMenu(QContextMenuEvent* event);
+
+    QAbstractItemView* view_;
+    CurrentRecord current_;
+    QAction* copyCode_ = nullptr;
+    QAction* copyCodeAndDescription_ = nullptr;
+    QMenu* menu_ = nullptr;
+};
+
+// Puts plain text on the clipboard and, where the system has one (X11), on the selection.
+void copyToClipboard(const QString& text);
+
+} // namespace kodexa
