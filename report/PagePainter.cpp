@@ -30,14 +30,14 @@ QColor colorOf(std::uint32_t windowsColor) {
 class DeviceFonts {
 public:
     DeviceFonts(const PageStore& store, const QPaintDevice& device)
-        : specs_(store.fonts()), deviceDpi_(device.logicalDpiY()), fonts_(specs_.size()) {}
+        : fontSpecs_(store.fonts()), deviceDpi_(device.logicalDpiY()), fonts_(fontSpecs_.size()) {}
 
     // A font whose size is given in page units: the device turns points into its own pixels, which
     // the painter's scale then maps from page units.
     const QFont& operator[](std::uint32_t index) {
         std::optional<QFont>& font = fonts_[index];
         if (!font) {
-            FontSpec fontSpec = specs_[index];
+            FontSpec fontSpec = fontSpecs_[index];
             fontSpec.pointSize = fontSpec.pointSize * UnitsPerInch / deviceDpi_;
             font = toolkitFont(fontSpec);
         }
@@ -45,7 +45,7 @@ public:
     }
 
 private:
-    const std::vector<FontSpec>& specs_;
+    const std::vector<FontSpec>& fontSpecs_;
     double deviceDpi_;
     std::vector<std::optional<QFont>> fonts_;
 };

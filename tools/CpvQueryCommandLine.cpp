@@ -15,14 +15,14 @@ namespace {
 // compatible() allows.
 enum class Kind { Search, Tree, Locate, Summary, Pdf, PageFile, Help, Version };
 
-struct OptionSpec {
+struct KnownOption {
     std::string_view name;
     Kind kind;
     std::string_view value; // what --help calls the value; empty for an option without one
     std::string_view description;
 };
 
-constexpr OptionSpec Specs[] = {
+constexpr KnownOption KnownOptions[] = {
     {"--sort", Kind::Search, "code|desc", "order the list by code (the default) or by description"},
     {"--code", Kind::Search, "TEXT", "keep the codes that begin with TEXT"},
     {"--desc", Kind::Search, "TEXT", "keep the rows whose description contains TEXT, in any case"},
@@ -49,10 +49,10 @@ constexpr std::string_view Epilogue =
     "Exit status: 0 on success, 1 on a failure (output that cannot be written, a PDF that\n"
     "cannot be made), 2 on a wrong call, a rejected search or a refused page file.\n";
 
-const OptionSpec* findSpec(std::string_view name) {
-    const auto found = std::find_if(std::begin(Specs), std::end(Specs),
-                                    [&](const OptionSpec& spec) { return spec.name == name; });
-    return found == std::end(Specs) ? nullptr : found;
+const KnownOption* findOption(std::string_view name) {
+    const auto found = std::find_if(std::begin(KnownOptions), std::end(KnownOptions),
+                                    [&](const KnownOption& known) { return known.name == name; });
+    return found == std::end(KnownOptions) ? nullptr : found;
 }
 
 // The search options go with a mode that shows the searched table; a page file is the whole input
@@ -111,7 +111,7 @@ void setFlag(Options& options, std::string_view name) {
 }
 
 // Read in the order given, the first option that cannot go with one before it, and that one.
-void refuseConflicts(const std::vector<const OptionSpec*>& given) {
+void refuseConflicts(const std::vector<const KnownOption*>& given) {
     for (std::size_t later = 1; later < given.size(); ++later) {
         for (std::size_t earlier = 0; earlier < later; ++earlier) {
             if (!compatible(given[earlier]->kind, given[later]->kind))
@@ -180,7 +180,7 @@ std::string shownArgument(std::string_view argument) {
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
     CommandLine line;
-    std::vector<const OptionSpec*> given; // first use of each, in order
+    std::vector<const KnownOption*> given; // first use of each, in order
     for (int i = 1; i < argc; ++i) {
         const std::string_view argument = argv[i];
         if (argument == "--") {
@@ -192,25 +192,26 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
             throw UsageError("unexpected argument '" + shownArgument(argument) + "'");
         const std::size_t equals = argument.find('=');
         const std::string_view name = argument.substr(0, equals);
-        const OptionSpec* spec = name.starts_with("--") ? findSpec(name) : nullptr;
-        if (spec == nullptr)
+        const KnownOption* known = name.starts_with("--") ? findOption(name) : nullptr;
+        if (known == nullptr)
             throw UsageError("unknown option '" + shownArgument(argument) + "'");
-        if (spec->value.empty() && equals != std::string_view::npos)
-            throw UsageError("option '" + std::string(spec->name) + "' takes no value");
-        if (spec->kind == Kind::Help || spec->kind == Kind::Version) {
-            line.action = spec->kind == Kind::Help ? CommandLine::Action::Help : CommandLine::Action::Version;
+        if (known->value.empty() && equals != std::string_view::npos)
+            throw UsageError("option '" + std::string(known->name) + "' takes no value");
+        if (known->kind == Kind::Help || known->kind == Kind::Version) {
+            line.action =
+                known->kind == Kind::Help ? CommandLine::Action::Help : CommandLine::Action::Version;
             return line;
         }
-        if (std::find(given.begin(), given.end(), spec) == given.end())
-            given.push_back(spec);
-        if (spec->value.empty()) {
-            setFlag(line.options, spec->name);
+        if (std::find(given.begin(), given.end(), known) == given.end())
+            given.push_back(known);
+        if (known->value.empty()) {
+            setFlag(line.options, known->name);
         } else if (equals != std::string_view::npos) {
-            setValue(line.options, spec->name, argument.substr(equals + 1));
+            setValue(line.options, known->name, argument.substr(equals + 1));
         } else {
             if (i + 1 >= argc)
-                throw UsageError("option '" + std::string(spec->name) + "' needs a value");
-            setValue(line.options, spec->name, argv[++i]); // taken as it is, even when it begins with '-'
+                throw UsageError("option '" + std::string(known->name) + "' needs a value");
+            setValue(line.options, known->name, argv[++i]); // taken as it is, even when it begins with '-'
         }
     }
     refuseConflicts(given);
@@ -222,13 +223,13 @@ std::string helpText() {
     text += '\n';
     text += Description;
     text += "\nOptions:\n";
-    for (const OptionSpec& spec : Specs) {
-        std::string left = "  " + std::string(spec.name);
-        if (!spec.value.empty())
-            left += " " + std::string(spec.value);
+    for (const KnownOption& known : KnownOptions) {
+        std::string left = "  " + std::string(known.name);
+        if (!known.value.empty())
+            left += " " + std::string(known.value);
         left.resize(std::max<std::size_t>(left.size() + 2, 24), ' ');
         text += left;
-        text += spec.description;
+        text += known.description;
         text += '\n';
     }
     text += "\nA value may also follow its option after '=' (--code=03); \"--\" ends the options.\n";
