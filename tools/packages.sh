@@ -17,4 +17,4 @@ KODEXA_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev
     libjpeg62-turbo-dev libxcb1-dev fonts-liberation fonts-wine fontconfig qt6-translations-l10n librsvg2-bin)
 KODEXA_TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libsqlite3-dev sqlite3
     xvfb xauth poppler-utils cups printer-driver-cups-pdf openbox metacity desktop-file-utils appstream man-db
-    python3)
+    python3 qt6-base-private-dev)
