@@ -2,10 +2,10 @@
 
 #include "CheckGlyph.h"
 #include "JpegDecoder.h"
-#include "PaintNow.h"
+#include "ImmediatePaint.h"
 #include "TitleBar.h"
 #include "WindowPlacement.h"
-#include "WineFonts.h"
+#include "ClassicFonts.h"
 
 #include <QFile>
 #include <QPainter>

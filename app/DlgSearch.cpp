@@ -16,7 +16,7 @@
 #include "Search.h"
 #include "SystemClock.h"
 #include "TreeWidgetNodes.h"
-#include "WineFonts.h"
+#include "ClassicFonts.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -168,7 +168,6 @@ TDlgSearchCPV::~TDlgSearchCPV() {
 }
 
 void TDlgSearchCPV::applyWindowFont() {
-    loadWineFontsOnce();
     setFont(classicFont(QStringLiteral("Tahoma"), WindowFontPixels));
 }
 

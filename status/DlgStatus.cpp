@@ -1,9 +1,9 @@
 #include "DlgStatus.h"
 
-#include "PaintNow.h"
+#include "ImmediatePaint.h"
 #include "TitleBar.h"
 #include "WindowPlacement.h"
-#include "WineFonts.h"
+#include "ClassicFonts.h"
 
 #include <QLabel>
 

@@ -1,6 +1,6 @@
 #include "DlgStatus.h"
 #include "WindowPlacement.h"
-#include "WineFonts.h"
+#include "ClassicFonts.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

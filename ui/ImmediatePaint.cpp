@@ -1,4 +1,4 @@
-#include "PaintNow.h"
+#include "ImmediatePaint.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,6 +1,6 @@
 #include "StatusForm.h"
 
-#include "WindowsFonts.h"
+#include "ClassicFonts.h"
 
 #include <QLabel>
 #include <QPushButton>
