@@ -1,5 +1,7 @@
 #include "PreviewForm.h"
 
+#include "AccessibleAnnouncement.h"
+#include "PageAreaAccessible.h"
 #include "PageFiles.h"
 #include "PagePainter.h"
 #include "PreviewIcons.h"
@@ -9,6 +11,7 @@
 #include "ReportLayout.h"
 #include "ScreenPlacement.h"
 #include "SetupForm.h"
+#include "ViewportFocusRing.h"
 
 #include <QAction>
 #include <QApplication>
@@ -42,6 +45,7 @@ constexpr int ToolBarHeight = 25;
 constexpr int PageEditWidth = 49;
 constexpr int ZoomEditWidth = 40;
 constexpr int LabelPadding = 3;
+const QColor PaperColor = Qt::white;
 
 // The wait cursor for as long as it lives.
 class BusyCursor {
@@ -119,8 +123,18 @@ void PageView::showPage(std::size_t index, double zoom) {
 // Only the exposed part is painted: in a scroll box at a high zoom that is a small part of a page.
 void PageView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.fillRect(event->rect(), Qt::white);
+    painter.fillRect(event->rect(), PaperColor);
     paintPage(painter, *pages_, index_, pixelsPerInch(), event->rect());
+}
+
+// ---- PageArea ----------------------------------------------------------------------------------
+
+PageArea::PageArea(PageView* view, QWidget* parent) : QScrollArea(parent), view_(view) {
+    installPageAreaAccessibility();
+    setBackgroundRole(QPalette::Dark);
+    setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    setWidget(view_);
+    new ViewportFocusRing(*this, PaperColor);
 }
 
 // ---- TRavePreviewForm ---------------------------------------------------------------------------
@@ -259,7 +273,9 @@ void TRavePreviewForm::createToolBar() {
     ToolBar1->addSeparator();
     ToolBar1->addActions({actnPage_First, actnPage_Previous, actnPage_Next, actnPage_Last});
 
-    ToolBar1->addWidget(toolBarLabel(QStringLiteral("Page"), ToolBar1));
+    QLabel* pageLabel = toolBarLabel(QStringLiteral("Page"), ToolBar1);
+    pageLabel->setObjectName(QStringLiteral("PageLabel"));
+    ToolBar1->addWidget(pageLabel);
     PageEdit = new QLineEdit(ToolBar1);
     PageEdit->setObjectName(QStringLiteral("PageEdit"));
     PageEdit->setFixedWidth(PageEditWidth);
@@ -267,13 +283,16 @@ void TRavePreviewForm::createToolBar() {
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), PageEdit));
     PageEdit->setMaxLength(9);
     ToolBar1->addWidget(PageEdit);
+    pageLabel->setBuddy(PageEdit); // the field reads "Page"; the labels have no mnemonic to show
     PageCountLabel = toolBarLabel(QString(), ToolBar1);
     PageCountLabel->setObjectName(QStringLiteral("PageCountLabel"));
     ToolBar1->addWidget(PageCountLabel);
     ToolBar1->addSeparator();
 
     ToolBar1->addActions({actnZoom_In, actnZoom_Out, actnZoom_PageWidth, actnZoom_Page});
-    ToolBar1->addWidget(toolBarLabel(QStringLiteral("Zoom"), ToolBar1));
+    QLabel* zoomLabel = toolBarLabel(QStringLiteral("Zoom"), ToolBar1);
+    zoomLabel->setObjectName(QStringLiteral("ZoomLabel"));
+    ToolBar1->addWidget(zoomLabel);
     ZoomEdit = new QLineEdit(ToolBar1);
     ZoomEdit->setObjectName(QStringLiteral("ZoomEdit"));
     ZoomEdit->setFixedWidth(ZoomEditWidth);
@@ -281,7 +300,10 @@ void TRavePreviewForm::createToolBar() {
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*\\.?[0-9]*")), ZoomEdit));
     ZoomEdit->setMaxLength(9);
     ToolBar1->addWidget(ZoomEdit);
-    ToolBar1->addWidget(toolBarLabel(QStringLiteral("%"), ToolBar1));
+    zoomLabel->setBuddy(ZoomEdit);
+    const QString percent = QStringLiteral("%");
+    ToolBar1->addWidget(toolBarLabel(percent, ToolBar1));
+    ZoomEdit->setAccessibleDescription(percent); // the unit, which the label after the field shows
     ToolBar1->addSeparator();
     ToolBar1->addAction(actnFile_Exit);
 
@@ -301,11 +323,9 @@ void TRavePreviewForm::createToolBar() {
 void TRavePreviewForm::createPageArea() {
     pageView_ = new PageView(pages_);
     pageView_->setObjectName(QStringLiteral("PageView"));
-    ScrollBox1 = new QScrollArea(this);
+    ScrollBox1 = new PageArea(pageView_, this);
     ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-    ScrollBox1->setBackgroundRole(QPalette::Dark);
-    ScrollBox1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    ScrollBox1->setWidget(pageView_);
+    ScrollBox1->setAccessibleName(QStringLiteral("Report page"));
     for (QWidget* area : {static_cast<QWidget*>(pageView_), ScrollBox1->viewport()}) {
         area->setContextMenuPolicy(Qt::ActionsContextMenu);
         area->addActions({actnZoom_In, actnZoom_Out});
@@ -625,12 +645,30 @@ void TRavePreviewForm::updatePageDisplay(ScrollTo scroll) {
     else if (scroll == ScrollTo::Bottom)
         vertical.setValue(vertical.maximum());
     setFieldText(*PageEdit, QString::number(page));
-    PageCountLabel->setText(QStringLiteral("of %1").arg(count));
-    StatusText->setText(QStringLiteral("Page %1 of %2").arg(page).arg(count));
+    const QString ofCount = QStringLiteral("of %1").arg(count);
+    PageCountLabel->setText(ofCount);
+    if (PageEdit->accessibleDescription() != ofCount)
+        PageEdit->setAccessibleDescription(ofCount); // the field reads "Page, 3, of 186"
+    const QString pageOfCount = QStringLiteral("Page %1 of %2").arg(page).arg(count);
+    StatusText->setText(pageOfCount);
     actnPage_First->setEnabled(navigator_.canGoFirst());
     actnPage_Previous->setEnabled(navigator_.canGoPrevious());
     actnPage_Next->setEnabled(navigator_.canGoNext());
     actnPage_Last->setEnabled(navigator_.canGoLast());
+
+    // A screen reader learns of a new page however it came, also while the focus is in a field;
+    // not of the first, which it reads with the window.
+    const PageStore* shownPages = pages_.get();
+    if (page == shownPage_ && shownPages == shownPages_)
+        return;
+    const bool opening = shownPages_ == nullptr;
+    shownPage_ = page;
+    shownPages_ = shownPages;
+    if (opening)
+        return;
+    reportPageAreaTextChanged(*ScrollBox1);
+    // Last, so that what the reader says of the new text does not cut it short.
+    announceToAssistiveTechnology(*this, pageOfCount);
 }
 
 void TRavePreviewForm::updateZoomDisplay() {

@@ -5,6 +5,7 @@
 #include "SystemSettings.h"
 
 #include <QDialog>
+#include <QScrollArea>
 
 #include <memory>
 
@@ -12,7 +13,6 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QMenuBar;
-class QScrollArea;
 class QStatusBar;
 class QToolBar;
 
@@ -31,17 +31,32 @@ public:
     void setPages(std::shared_ptr<const PageStore> pages);
     // index counts from 0; zoom in per cent of the page's size at 96 pixels to the inch.
     void showPage(std::size_t index, double zoom);
+    const PageStore& pages() const { return *pages_; }
     std::size_t pageIndex() const { return index_; }
+    double pixelsPerInch() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    double pixelsPerInch() const;
-
     std::shared_ptr<const PageStore> pages_;
     std::size_t index_ = 0;
     double zoom_ = 100;
+};
+
+// The page area (ScrollBox1): a scroll box around the page, with a ring along its inside while it
+// has the focus. Assistive technology reads the shown page's rows from it as text
+// (PageAreaAccessible.h).
+class PageArea : public QScrollArea {
+    Q_OBJECT
+
+public:
+    explicit PageArea(PageView* view, QWidget* parent = nullptr);
+
+    PageView& pageView() const { return *view_; }
+
+private:
+    PageView* view_;
 };
 
 // Whom the preview asks for file names and a page number, whom it reports failures to, and which
@@ -140,10 +155,14 @@ private:
     QLineEdit* PageEdit = nullptr;
     QLabel* PageCountLabel = nullptr;
     QLineEdit* ZoomEdit = nullptr;
-    QScrollArea* ScrollBox1 = nullptr;
+    PageArea* ScrollBox1 = nullptr;
     PageView* pageView_ = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusText = nullptr;
+
+    // The page last shown, to tell assistive technology of a change.
+    int shownPage_ = 0;
+    const PageStore* shownPages_ = nullptr;
 };
 
 } // namespace kodexa::report

@@ -14,28 +14,34 @@ namespace {
 // it is up: the events that let Cancel work must not start a second run.
 class StatusWindow final : public GenerationStatus {
 public:
-    StatusWindow(const SystemSettings& settings, QWidget* parent) : form_(settings.titleStatus, parent) {
-        form_.setWindowModality(Qt::ApplicationModal);
-        new ScreenPlacement(form_);
-        form_.show();
+    explicit StatusWindow(std::shared_ptr<TRPStatusForm> form) : form_(std::move(form)) {
+        form_->setWindowModality(Qt::ApplicationModal);
+        new ScreenPlacement(*form_);
+        form_->show();
     }
-    ~StatusWindow() override { form_.close(); }
+    // Not close(): the form takes a close as Cancel and stays.
+    ~StatusWindow() override { form_->hide(); }
 
     bool pageStarted(const QString& statusLine) override {
-        form_.setStatusText(statusLine);
+        form_->setStatusText(statusLine);
         QCoreApplication::processEvents();
-        return !form_.cancelRequested();
+        return !form_->cancelRequested();
     }
 
 private:
-    TRPStatusForm form_;
+    std::shared_ptr<TRPStatusForm> form_;
 };
 
 } // namespace
 
+StandardReportWindows::StandardReportWindows(PreviewServices services) : services_(services) {}
+
+StandardReportWindows::~StandardReportWindows() = default;
+
 std::unique_ptr<GenerationStatus> StandardReportWindows::openStatus(const SystemSettings& settings,
                                                                     QWidget* parent) {
-    return std::make_unique<StatusWindow>(settings, parent);
+    closedStatus_ = std::make_shared<TRPStatusForm>(settings.titleStatus, parent);
+    return std::make_unique<StatusWindow>(closedStatus_);
 }
 
 void StandardReportWindows::showPreview(std::shared_ptr<const PageStore> pages, SystemSettings& settings,

@@ -12,6 +12,8 @@ class QWidget;
 
 namespace kodexa::report {
 
+class TRPStatusForm;
+
 // The status of a generation in progress, as the user sees it.
 class GenerationStatus {
 public:
@@ -35,9 +37,15 @@ public:
 
 // The status window TRPStatusForm and the preview window TRavePreviewForm, the preview with the
 // given prompts and printers (the standard ones by default).
+//
+// A screen reader learns of a window a little after it opened and asks for its name then; a status
+// window that is already gone, as it is after a short run, is read as a dialog without a name. So
+// the closed status window is kept, hidden, for as long as this object lives (through the modal
+// preview of the run), where it still answers with its caption.
 class StandardReportWindows final : public ReportWindows {
 public:
-    explicit StandardReportWindows(PreviewServices services = {}) : services_(services) {}
+    explicit StandardReportWindows(PreviewServices services = {});
+    ~StandardReportWindows() override;
 
     std::unique_ptr<GenerationStatus> openStatus(const SystemSettings& settings, QWidget* parent) override;
     void showPreview(std::shared_ptr<const PageStore> pages, SystemSettings& settings,
@@ -45,6 +53,7 @@ public:
 
 private:
     PreviewServices services_;
+    std::shared_ptr<TRPStatusForm> closedStatus_; // the last status window, open or closed
 };
 
 } // namespace kodexa::report
