@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleObject>
+#include <QCoreApplication>
 #include <QObject>
 #include <QWidget>
 
@@ -22,9 +23,8 @@ class AccessibleAnnouncementObject final : public QAccessibleObject {
 public:
     explicit AccessibleAnnouncementObject(AnnouncementHolder* holder) : QAccessibleObject(holder) {}
 
-    QAccessibleInterface* parent() const override {
-        return QAccessible::queryAccessibleInterface(object()->parent());
-    }
+    // The application, so that a screen reader speaks the message without the window around it.
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(qApp); }
     QAccessibleInterface* child(int) const override { return nullptr; }
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
