@@ -96,26 +96,16 @@ private:
     int bottomGap_;
 };
 
-// Hides the status window when the operation it announced ends, however it ends, and gives the
-// activation back to the window the operation runs in. A window manager does that by itself when
-// the active status window goes, but not always when the status window goes again before the
-// manager has carried out its activation (openbox, for one): the keyboard would reach no window.
+// Hides the status window when the operation it announced ends, however it ends.
 class StatusShown {
 public:
-    StatusShown(TDlgStatus* status, QWidget& window, const QString& text) : status_(status), window_(window) {
-        ShowStatus(status_, text);
-    }
-    ~StatusShown() {
-        status_->hide();
-        if (window_.isVisible())
-            window_.activateWindow();
-    }
+    StatusShown(TDlgStatus* status, const QString& text) : status_(status) { ShowStatus(status_, text); }
+    ~StatusShown() { status_->hide(); }
     StatusShown(const StatusShown&) = delete;
     StatusShown& operator=(const StatusShown&) = delete;
 
 private:
     TDlgStatus* status_;
-    QWidget& window_;
 };
 
 QPushButton* makeGlyphButton(const QString& caption, const QPixmap& glyph, QWidget* parent) {
@@ -389,7 +379,7 @@ void TDlgSearchCPV::FormCreate() {
 // empty; a screen reader is told it once the status window has handed the activation back.
 void TDlgSearchCPV::BitBtn1Click() {
     {
-        const StatusShown status(DlgStatus, *this, QStringLiteral("Suche passende CPV-Codes ..."));
+        const StatusShown status(DlgStatus, QStringLiteral("Suche passende CPV-Codes ..."));
         applySearch(ClientDataSet1, toWindows1252(Edit1->text()), toWindows1252(Edit2->text()));
     }
     announceWhenActive(*this, foundCodesMessage(ClientDataSet1.recordCount()));
@@ -397,7 +387,7 @@ void TDlgSearchCPV::BitBtn1Click() {
 
 void TDlgSearchCPV::RadioButton1Click() {
     {
-        const StatusShown status(DlgStatus, *this, QStringLiteral("Datensätze werden sortiert ..."));
+        const StatusShown status(DlgStatus, QStringLiteral("Datensätze werden sortiert ..."));
         ClientDataSet1.setIndexFieldNames(codelist::CodeField);
     }
     announceWhenActive(*this, QStringLiteral("Sortiert nach Code"));
@@ -405,7 +395,7 @@ void TDlgSearchCPV::RadioButton1Click() {
 
 void TDlgSearchCPV::RadioButton2Click() {
     {
-        const StatusShown status(DlgStatus, *this, QStringLiteral("Datensätze werden sortiert ..."));
+        const StatusShown status(DlgStatus, QStringLiteral("Datensätze werden sortiert ..."));
         ClientDataSet1.setIndexFieldNames(codelist::DescriptionField);
     }
     announceWhenActive(*this, QStringLiteral("Sortiert nach Bezeichnung"));

@@ -212,10 +212,12 @@ void AccessibilityTest::aSearchAnnouncesHowManyCodesItFound() {
                           {QStringLiteral("03111100"), QStringLiteral("1 Code gefunden")},
                           {QStringLiteral("abc"), QStringLiteral("Keine Codes gefunden")},
                           {QStringLiteral("abc"), QStringLiteral("Keine Codes gefunden")}};
+    activate(); // as the window manager does once the status window is gone
     QTRY_COMPARE(log.announcements(), std::vector<QString>{QStringLiteral("%1 Codes gefunden").arg(found)});
     for (const Case& next : cases) {
         log.clear();
         search(next.code);
+        activate();
         QTRY_COMPARE(log.announcements(), std::vector<QString>{next.announced});
     }
     // Nothing of it shows: the status bar stays empty.
@@ -227,30 +229,34 @@ void AccessibilityTest::aSearchAnnouncesHowManyCodesItFound() {
 void AccessibilityTest::aSortAnnouncesTheNewOrder() {
     AccessibleEventLog log;
     QTest::mouseClick(window->RadioButton2, Qt::LeftButton);
+    activate();
     QTRY_COMPARE(log.announcements(), std::vector<QString>{QStringLiteral("Sortiert nach Bezeichnung")});
     QTest::mouseClick(window->RadioButton2, Qt::LeftButton); // already checked: no sort, nothing said
     QTest::mouseClick(window->RadioButton1, Qt::LeftButton);
+    activate();
     QTRY_COMPARE(log.announcements(), (std::vector<QString>{QStringLiteral("Sortiert nach Bezeichnung"),
                                                             QStringLiteral("Sortiert nach Code")}));
     QCOMPARE(window->StatusBar1->currentMessage(), QString());
 }
 
-// The window reads itself out again when it gets the activation back from the status window; the
-// outcome is announced after that, so that the reading does not cut it short.
+// The status window of a search takes the activation; the window reads itself out again when it
+// gets it back, and the outcome is announced after that, so that the reading does not cut it short.
 void AccessibilityTest::anAnnouncementFollowsTheWindowsActivation() {
     AccessibleEventLog log;
     search(QStringLiteral("0312"));
+    QVERIFY(!window->isActiveWindow());
+    QCoreApplication::processEvents();
+    QCOMPARE(log.announcements(), std::vector<QString>{});
+
+    activate();
     QTRY_COMPARE(log.announcements(), std::vector<QString>{QStringLiteral("5 Codes gefunden")});
-    QVERIFY(window->isActiveWindow());
     const auto shown = std::find_if(log.entries().begin(), log.entries().end(), [](const auto& entry) {
         return entry.type == QAccessible::ObjectShow && entry.role == QAccessible::Notification;
     });
-    const auto focusAgain =
-        std::find_if(log.entries().begin(), log.entries().end(), [this](const auto& entry) {
-            return entry.type == QAccessible::Focus && entry.object == QApplication::focusWidget();
-        });
+    const auto focusAgain = std::find_if(log.entries().begin(), log.entries().end(), [](const auto& entry) {
+        return entry.type == QAccessible::Focus && entry.object == QApplication::focusWidget();
+    });
     QVERIFY(focusAgain < shown);
-    QCOMPARE(log.entries().back().role, QAccessible::Notification);
 }
 
 void AccessibilityTest::aRejectedSearchAnnouncesNothing() {
