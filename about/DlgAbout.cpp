@@ -7,6 +7,7 @@
 #include "WindowPlacement.h"
 #include "ClassicFonts.h"
 
+#include <QAccessibleWidget>
 #include <QFile>
 #include <QPainter>
 #include <QPushButton>
@@ -83,6 +84,55 @@ QFont atDevicePixels(QFont font, qreal scale, qreal logicalDpi) {
     return font;
 }
 
+// What assistive technology reads of the box: the picture by its name, and the maker's details as
+// the box's description, in one piece; the labels that show them, one line each, are no part of
+// it (a screen reader would read only the lines of three words or more).
+class AccessibleAboutBox final : public QAccessibleWidget {
+public:
+    explicit AccessibleAboutBox(TDlgAbout* box) : QAccessibleWidget(box, QAccessible::Dialog) {}
+
+    int childCount() const override { return static_cast<int>(readChildren().size()); }
+    QAccessibleInterface* child(int index) const override { return readChildren().value(index); }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        return static_cast<int>(readChildren().indexOf(const_cast<QAccessibleInterface*>(child)));
+    }
+
+private:
+    QList<QAccessibleInterface*> readChildren() const {
+        QList<QAccessibleInterface*> children;
+        for (int i = 0; i < QAccessibleWidget::childCount(); ++i) {
+            QAccessibleInterface* child = QAccessibleWidget::child(i);
+            if (child != nullptr && qobject_cast<TPictureLabel*>(child->object()) == nullptr)
+                children.append(child);
+        }
+        return children;
+    }
+};
+
+QAccessibleInterface* aboutBoxFactory(const QString&, QObject* object) {
+    if (auto* box = qobject_cast<TDlgAbout*>(object))
+        return new AccessibleAboutBox(box);
+    if (auto* picture = qobject_cast<TImage*>(object))
+        return new QAccessibleWidget(picture, QAccessible::Graphic);
+    return nullptr;
+}
+
+void installAboutBoxFactory() {
+    static const bool installed = [] {
+        QAccessible::installFactory(aboutBoxFactory);
+        return true;
+    }();
+    (void)installed;
+}
+
+// The maker's details as one text: the heading and the address on one line, then telephone, fax,
+// mail and web on a line each.
+QString makerDetails(const TDlgAbout& box) {
+    return QStringLiteral("%1: %2, %3, %4\n%5\n%6\n%7\n%8")
+        .arg(box.Label1->text(), box.Label2->text(), box.Label3->text(), box.Label4->text(),
+             box.Label5->text(), box.Label6->text(), box.Label7->text(), box.Label8->text());
+}
+
 std::span<const std::byte> asBytes(const QByteArray& bytes) {
     return std::as_bytes(std::span(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
@@ -154,6 +204,9 @@ TDlgAbout::TDlgAbout(QWidget* owner, std::span<const std::byte> jpeg)
         Image1->addCaption(*labels[i]);
     }
     createButton();
+    installAboutBoxFactory();
+    setAccessibleDescription(makerDetails(*this));
+    Image1->setAccessibleName(QStringLiteral("Kodexa – Suche in den CPV-Codes 2007, ein Baum aus CPV-Codes"));
 
     // The box is exactly the picture in device pixels, whatever the screen's text size.
     layOutForScale(screen() != nullptr ? screen()->devicePixelRatio() : 1.0);

@@ -16,33 +16,37 @@ namespace kodexa {
 
 CodeCopyCommands::CodeCopyCommands(QAbstractItemView* view, CurrentRecord current)
     : QObject(view), view_(view), current_(std::move(current)) {
-    copyCode_ = createAction(QStringLiteral("Code kopieren"), QKeySequence(Qt::CTRL | Qt::Key_C),
-                             codelist::CopyForm::Code);
-    copyCodeAndDescription_ =
-        createAction(QStringLiteral("Code und Bezeichnung kopieren"),
-                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), codelist::CopyForm::CodeAndDescription);
     menu_ = new QMenu(view);
-    menu_->addAction(copyCode_);
-    menu_->addAction(copyCodeAndDescription_);
-    // The menu disables the commands where there is nothing to copy; the shortcuts stay live.
+    copyCode_ = createAction(QStringLiteral("Code kopieren"), {QKeySequence(Qt::CTRL | Qt::Key_C)},
+                             [this] { copy(codelist::CopyForm::Code); });
+    copyCodeAndDescription_ = createAction(QStringLiteral("Code und Bezeichnung kopieren"),
+                                           {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
+                                           [this] { copy(codelist::CopyForm::CodeAndDescription); });
+    // The menu disables the commands where there is no record to act on; the shortcuts stay live.
     connect(menu_, &QMenu::aboutToHide, this, [this] {
-        copyCode_->setEnabled(true);
-        copyCodeAndDescription_->setEnabled(true);
+        for (QAction* action : menu_->actions())
+            action->setEnabled(true);
     });
     // A right-click reaches the viewport, the Menu key and Shift+F10 the view, which has the focus.
     view->installEventFilter(this);
     view->viewport()->installEventFilter(this);
 }
 
-QAction* CodeCopyCommands::createAction(const QString& text, const QKeySequence& shortcut,
-                                        codelist::CopyForm form) {
+QAction* CodeCopyCommands::addCommand(const QString& text, const QList<QKeySequence>& shortcuts,
+                                      std::function<void()> run) {
+    menu_->addSeparator();
+    return createAction(text, shortcuts, std::move(run));
+}
+
+QAction* CodeCopyCommands::createAction(const QString& text, const QList<QKeySequence>& shortcuts,
+                                        std::function<void()> run) {
     auto* action = new QAction(text, this);
-    action->setShortcut(shortcut);
+    action->setShortcuts(shortcuts);
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     // A shortcut takes the key before the view's own Ctrl+C, which would copy whichever cell is current.
     view_->addAction(action);
-    connect(action, &QAction::triggered, this,
-            [this, form] { guarded(view_, [this, form] { copy(form); }); });
+    connect(action, &QAction::triggered, this, [this, run = std::move(run)] { guarded(view_, run); });
+    menu_->addAction(action);
     return action;
 }
 
@@ -92,8 +96,8 @@ void CodeCopyCommands::openMenu(QContextMenuEvent* event) {
         at = view_->viewport()->mapToGlobal(corner);
     }
     const bool hasRecord = current_().has_value();
-    copyCode_->setEnabled(hasRecord);
-    copyCodeAndDescription_->setEnabled(hasRecord);
+    for (QAction* action : menu_->actions())
+        action->setEnabled(hasRecord);
     event->accept();
     menu_->popup(at);
 }

@@ -2,6 +2,7 @@
 
 #include "CodeCopy.h"
 
+#include <QList>
 #include <QObject>
 
 #include <functional>
@@ -11,6 +12,7 @@
 class QAbstractItemView;
 class QAction;
 class QContextMenuEvent;
+class QKeySequence;
 class QMenu;
 class QString;
 
@@ -23,15 +25,21 @@ struct CopiedRecord {
 };
 
 // The two copy commands of a view over codes: "Code kopieren" (Ctrl+C) and "Code und Bezeichnung
-// kopieren" (Ctrl+Shift+C). Their shortcuts work while the view has the focus; the same actions
-// make up the view's context menu, opened by a right-click on a row (which makes it current first),
-// the Menu key or Shift+F10. The view says through `current` which record is current; none
-// disables both commands.
+// kopieren" (Ctrl+Shift+C), and any further commands on the current record that the view adds.
+// Their shortcuts work while the view has the focus; the same actions make up the view's context
+// menu, opened by a right-click on a row (which makes it current first), the Menu key or
+// Shift+F10. The view says through `current` which record is current; none disables the commands
+// in the menu.
 class CodeCopyCommands final : public QObject {
 public:
     using CurrentRecord = std::function<std::optional<CopiedRecord>()>;
 
     CodeCopyCommands(QAbstractItemView* view, CurrentRecord current);
+
+    // Adds a command on the current record below the copy commands, after a separator, with its
+    // shortcuts (the first is the one the menu shows). `run` is entered through the application's
+    // error report.
+    QAction* addCommand(const QString& text, const QList<QKeySequence>& shortcuts, std::function<void()> run);
 
     QAction* copyCode() const { return copyCode_; }
     QAction* copyCodeAndDescription() const { return copyCodeAndDescription_; }
@@ -42,7 +50,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QAction* createAction(const QString& text, const QKeySequence& shortcut, codelist::CopyForm form);
+    QAction* createAction(const QString& text, const QList<QKeySequence>& shortcuts,
+                          std::function<void()> run);
     void copy(codelist::CopyForm form);
     void openMenu(QContextMenuEvent* event);
 

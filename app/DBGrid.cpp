@@ -1,11 +1,14 @@
 #include "DBGrid.h"
 
+#include "ColourContrast.h"
 #include "DataSource.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
 
 namespace kodexa {
 namespace {
@@ -44,6 +47,19 @@ protected:
     QSize sectionSizeFromContents(int) const override { return {IndicatorWidth, RowHeight}; }
 };
 
+// Draws the cells without the style's focus rectangle around the current cell, which hardly
+// differs from the selection (1.2:1); the grid frames the whole current row instead.
+class CellsWithoutFocusRectangle final : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->state &= ~QStyle::State_HasFocus;
+    }
+};
+
 } // namespace
 
 TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent) {
@@ -67,6 +83,7 @@ TDBGrid::TDBGrid(QWidget* parent) : QTableView(parent) {
     setWordWrap(false);
     setCornerButtonEnabled(false);
     setShowGrid(true);
+    setItemDelegate(new CellsWithoutFocusRectangle(this));
     setToolTip(QStringLiteral("Mit einem Doppelklick können Sie den markierten\n"
                               "CPV-Code in der Baumansicht anzeigen lassen."));
 
@@ -123,6 +140,51 @@ void TDBGrid::reportShownRows() {
 void TDBGrid::resizeEvent(QResizeEvent* event) {
     QTableView::resizeEvent(event);
     reportShownRows();
+}
+
+void TDBGrid::paintEvent(QPaintEvent* event) {
+    QTableView::paintEvent(event);
+    const QModelIndex current = currentIndex();
+    if (!hasFocus() || !current.isValid())
+        return;
+    const QRect frame = rowRect(current.row());
+    if (frame.isEmpty())
+        return;
+    const bool selected = selectionModel()->isRowSelected(current.row(), QModelIndex());
+    const QColor under = palette().color(QPalette::Active, selected ? QPalette::Highlight : QPalette::Base);
+    QPainter painter(viewport());
+    painter.setPen(blackOrWhiteAgainst(under));
+    painter.drawRect(frame.adjusted(0, 0, -1, -1));
+}
+
+void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+    // The table view's own version adds to this only a report of the new current cell as focused,
+    // also when the grid does not have the focus (after a search started from an input, say),
+    // which would take a screen reader away from where the user is. It is reported here only
+    // while the grid has the focus.
+    QAbstractItemView::currentChanged(current, previous);
+    // The frame spans the row, the lines between its cells too.
+    if (previous.isValid())
+        viewport()->update(rowRect(previous.row()));
+    if (current.isValid())
+        viewport()->update(rowRect(current.row()));
+    if (!QAccessible::isActive() || !hasFocus() || !current.isValid())
+        return;
+    QAccessibleInterface* grid = QAccessible::queryAccessibleInterface(this);
+    QAccessibleTableInterface* table = grid != nullptr ? grid->tableInterface() : nullptr;
+    if (QAccessibleInterface* cell =
+            table != nullptr ? table->cellAt(current.row(), current.column()) : nullptr) {
+        QAccessibleEvent focus(cell, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+QRect TDBGrid::rowRect(int row) const {
+    if (model() == nullptr || model()->columnCount() == 0 || row < 0 || row >= model()->rowCount())
+        return {};
+    const QRect first = visualRect(model()->index(row, 0));
+    const QRect last = visualRect(model()->index(row, model()->columnCount() - 1));
+    return first.united(last);
 }
 
 void TDBGrid::followCursor(int row) {

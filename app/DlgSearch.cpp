@@ -1,15 +1,19 @@
 #include "DlgSearch.h"
 
+#include "AccessibleFocus.h"
+#include "AnnouncementWhenActive.h"
 #include "ClassicTreeStyle.h"
 #include "CodeCopyCommands.h"
 #include "CodeList.h"
 #include "CodeLocator.h"
 #include "CodeTree.h"
+#include "CodeTreeView.h"
 #include "DBGrid.h"
 #include "DataSource.h"
 #include "DlgAbout.h"
 #include "DlgStatus.h"
 #include "ErrorReport.h"
+#include "FocusFrameStyle.h"
 #include "Glyphs.h"
 #include "ProgressBarIndicator.h"
 #include "QtText.h"
@@ -30,6 +34,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -55,14 +60,15 @@ constexpr QMargins PageMargins{4, 24, 4, 4};
 // The inputs take any text the user pastes (the toolkit's default would cut it at 32,767).
 constexpr int NoLengthLimit = std::numeric_limits<int>::max();
 
-// The page control's pages lie inside a thicker frame than the toolkit's own, as classic pages do.
-class PageControlStyle final : public QProxyStyle {
+// The page control's pages lie inside a thicker frame than the toolkit's own, as classic pages do;
+// its tab strip frames the current tab's caption while it has the focus.
+class PageControlStyle final : public FocusFrameStyle {
 public:
     QRect subElementRect(SubElement element, const QStyleOption* option,
                          const QWidget* widget) const override {
         if (element == SE_TabWidgetTabContents && option != nullptr)
             return option->rect.marginsRemoved(PageMargins);
-        return QProxyStyle::subElementRect(element, option, widget);
+        return FocusFrameStyle::subElementRect(element, option, widget);
     }
 };
 
@@ -109,6 +115,15 @@ QPushButton* makeGlyphButton(const QString& caption, const QPixmap& glyph, QWidg
     return button;
 }
 
+// What assistive technology is told after a search: how many codes the grid shows now.
+QString foundCodesMessage(std::size_t count) {
+    if (count == 0)
+        return QStringLiteral("Keine Codes gefunden");
+    if (count == 1)
+        return QStringLiteral("1 Code gefunden");
+    return QStringLiteral("%1 Codes gefunden").arg(count);
+}
+
 } // namespace
 
 template <typename Handler> void TDlgSearchCPV::handle(Handler handler) {
@@ -129,8 +144,15 @@ TDlgSearchCPV::TDlgSearchCPV(SystemClock* clock, QWidget* parent) : QMainWindow(
     auto* pageStyle = new PageControlStyle;
     pageStyle->setParent(PageControl1);
     PageControl1->setStyle(pageStyle);
+    PageControl1->tabBar()->setStyle(pageStyle);
     TabSheet1 = createTablePage();
     TabSheet2 = createTreePage();
+    // The buttons frame their caption while they have the focus: the default button's frame
+    // alone looks the same either way.
+    auto* buttonStyle = new FocusFrameStyle;
+    buttonStyle->setParent(this);
+    BitBtn1->setStyle(buttonStyle);
+    BitBtn2->setStyle(buttonStyle);
     PageControl1->addTab(TabSheet1, QStringLiteral("Tabellenansicht"));
     PageControl1->addTab(TabSheet2, QStringLiteral("Baumansicht"));
     setCentralWidget(PageControl1);
@@ -149,6 +171,7 @@ TDlgSearchCPV::TDlgSearchCPV(SystemClock* clock, QWidget* parent) : QMainWindow(
     setTabOrder(RadioButton2, BitBtn2);
 
     createCopyCommands();
+    describeForAssistiveTechnology();
     connectHandlers();
 
     resize(ClientWidth, menuBar()->sizeHint().height() + ClientHeight);
@@ -212,6 +235,11 @@ QWidget* TDlgSearchCPV::createSearchPanel() {
     Edit2 = new QLineEdit(panel);
     Edit2->setGeometry(120, 40, 177, 21);
     Edit2->setMaxLength(NoLengthLimit);
+    // Each input is named by its label, for assistive technology (without the label's closing blank).
+    Label1->setBuddy(Edit1);
+    Label2->setBuddy(Edit2);
+    Edit1->setAccessibleName(Label1->text().trimmed());
+    Edit2->setAccessibleName(Label2->text().trimmed());
     BitBtn1 = makeGlyphButton(QStringLiteral("&Suchen"), binocularsGlyph(), panel);
     BitBtn1->setGeometry(328, 40, 105, 25);
     BitBtn1->setDefault(true);
@@ -235,7 +263,7 @@ QWidget* TDlgSearchCPV::createSortPanel() {
 
 QWidget* TDlgSearchCPV::createTreePage() {
     auto* page = new QWidget;
-    TreeView1 = new QTreeWidget;
+    TreeView1 = new tree::CodeTreeView;
     tree::configureCodeTreeView(TreeView1);
     TreeView1->setStyle(new ClassicTreeStyle(TreeView1));
     // A long description is shown whole, with a horizontal scroll bar, rather than cut short.
@@ -263,6 +291,12 @@ void TDlgSearchCPV::createCopyCommands() {
             return std::nullopt; // no row matches the filter
         return CopiedRecord{std::move(*code), ClientDataSet1.fieldAsString(codelist::DescriptionField)};
     });
+    // The keyboard's way to the tree: Ctrl+Enter on the grid does what the double-click does
+    // (Enter alone searches, as on the rest of the page).
+    GridShowInTree = GridCopy->addCommand(
+        QStringLiteral("In Baumansicht anzeigen"),
+        {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)},
+        [this] { DBGrid1DblClick(); });
     // The tree's nodes carry nothing but their text "code: description"; the root stands for no code.
     TreeCopy = new CodeCopyCommands(TreeView1, [this]() -> std::optional<CopiedRecord> {
         const QTreeWidgetItem* node = TreeView1->currentItem();
@@ -274,6 +308,20 @@ void TDlgSearchCPV::createCopyCommands() {
             return std::nullopt;
         return CopiedRecord{std::string(parts->code), std::string(parts->description)};
     });
+}
+
+void TDlgSearchCPV::describeForAssistiveTechnology() {
+    DBGrid1->setAccessibleName(QStringLiteral("CPV-Codes"));
+    // The tooltip's hint, with the keyboard's way beside the double-click; the tooltip itself
+    // stays as it is.
+    DBGrid1->setAccessibleDescription(
+        QStringLiteral("Mit einem Doppelklick oder mit %1 können Sie den markierten CPV-Code in der "
+                       "Baumansicht anzeigen lassen.")
+            .arg(GridShowInTree->shortcut().toString(QKeySequence::NativeText)));
+    TreeView1->setAccessibleName(QStringLiteral("CPV-Codes"));
+    ProgressBar1->setAccessibleName(QStringLiteral("Aufbau des Baums"));
+    reportCurrentItemOnFocus(*DBGrid1);
+    reportCurrentItemOnFocus(*TreeView1);
 }
 
 void TDlgSearchCPV::connectHandlers() {
@@ -326,19 +374,30 @@ void TDlgSearchCPV::FormCreate() {
     }
 }
 
+// The window shows the outcome of a search or a sort in the grid alone, and the status bar stays
+// empty; a screen reader is told it once the status window has handed the activation back.
 void TDlgSearchCPV::BitBtn1Click() {
-    const StatusShown status(DlgStatus, QStringLiteral("Suche passende CPV-Codes ..."));
-    applySearch(ClientDataSet1, toWindows1252(Edit1->text()), toWindows1252(Edit2->text()));
+    {
+        const StatusShown status(DlgStatus, QStringLiteral("Suche passende CPV-Codes ..."));
+        applySearch(ClientDataSet1, toWindows1252(Edit1->text()), toWindows1252(Edit2->text()));
+    }
+    announceWhenActive(*this, foundCodesMessage(ClientDataSet1.recordCount()));
 }
 
 void TDlgSearchCPV::RadioButton1Click() {
-    const StatusShown status(DlgStatus, QStringLiteral("Datensätze werden sortiert ..."));
-    ClientDataSet1.setIndexFieldNames(codelist::CodeField);
+    {
+        const StatusShown status(DlgStatus, QStringLiteral("Datensätze werden sortiert ..."));
+        ClientDataSet1.setIndexFieldNames(codelist::CodeField);
+    }
+    announceWhenActive(*this, QStringLiteral("Sortiert nach Code"));
 }
 
 void TDlgSearchCPV::RadioButton2Click() {
-    const StatusShown status(DlgStatus, QStringLiteral("Datensätze werden sortiert ..."));
-    ClientDataSet1.setIndexFieldNames(codelist::DescriptionField);
+    {
+        const StatusShown status(DlgStatus, QStringLiteral("Datensätze werden sortiert ..."));
+        ClientDataSet1.setIndexFieldNames(codelist::DescriptionField);
+    }
+    announceWhenActive(*this, QStringLiteral("Sortiert nach Bezeichnung"));
 }
 
 void TDlgSearchCPV::BitBtn2Click() {

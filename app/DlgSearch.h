@@ -71,6 +71,8 @@ public:
     // Copying the current row's code or the selected node's, alone or with its description
     CodeCopyCommands* GridCopy = nullptr;
     CodeCopyCommands* TreeCopy = nullptr;
+    // "In Baumansicht anzeigen" in the grid's context menu, Ctrl+Enter: the double-click's command
+    QAction* GridShowInTree = nullptr;
 
     // State of the tree build
     std::string CurrentCode;
@@ -101,6 +103,8 @@ private:
     QWidget* createSortPanel();
     QWidget* createTreePage();
     void createCopyCommands();
+    // Names and descriptions for assistive technology where the window shows none.
+    void describeForAssistiveTechnology();
     void connectHandlers();
     void applyWindowFont();
 

@@ -1,11 +1,12 @@
 #include "ViewportFocusRing.h"
 
+#include "ColourContrast.h"
+
 #include <QAbstractScrollArea>
 #include <QEvent>
 #include <QPainter>
 
 #include <algorithm>
-#include <cmath>
 #include <initializer_list>
 
 namespace kodexa::report {
@@ -14,23 +15,7 @@ namespace {
 
 constexpr double MinimumContrast = 3;
 
-double linear(int channel) {
-    const double c = channel / 255.0;
-    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-double relativeLuminance(QColor color) {
-    const QColor rgb = color.toRgb();
-    return 0.2126 * linear(rgb.red()) + 0.7152 * linear(rgb.green()) + 0.0722 * linear(rgb.blue());
-}
-
 } // namespace
-
-double contrastRatio(QColor a, QColor b) {
-    const double la = relativeLuminance(a);
-    const double lb = relativeLuminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 QColor ViewportFocusRing::colorFor(const QPalette& palette, QColor contentColor) {
     const std::initializer_list<QColor> beside{contentColor, palette.color(QPalette::Dark),

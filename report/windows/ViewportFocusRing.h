@@ -42,7 +42,4 @@ private:
     QColor color_;
 };
 
-// WCAG 2.1's contrast ratio of two colours, from 1 (the same) to 21 (black on white).
-double contrastRatio(QColor a, QColor b);
-
 } // namespace kodexa::report

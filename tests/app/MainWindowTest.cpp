@@ -598,7 +598,7 @@ private slots:
         QCOMPARE(window->DBGrid1->currentIndex().row(), 4);
         QMenu* menu = window->GridCopy->menu();
         QVERIFY(menu->isVisible());
-        checkMenuEntries(menu, true);
+        checkMenuEntries(menu, true, GridMenu);
         // The right-click leaves the table page; only the left double-click opens the tree.
         QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet1);
         QCOMPARE(window->TreeView1->topLevelItemCount(), 0);
@@ -634,7 +634,7 @@ private slots:
         requestContextMenu(window->DBGrid1, QContextMenuEvent::Keyboard);
         QVERIFY(menu->isVisible());
         QCOMPARE(menu->pos(), below);
-        checkMenuEntries(menu, true);
+        checkMenuEntries(menu, true, GridMenu);
         menu->hide();
         QTest::keyClick(window->DBGrid1, Qt::Key_F10, Qt::ShiftModifier);
         QVERIFY(menu->isVisible());
@@ -647,7 +647,7 @@ private slots:
         window->BitBtn1->click();
         requestContextMenu(window->DBGrid1, QContextMenuEvent::Keyboard);
         QVERIFY(menu->isVisible());
-        checkMenuEntries(menu, false);
+        checkMenuEntries(menu, false, GridMenu);
         menu->hide();
         QVERIFY(window->GridCopy->copyCode()->isEnabled());
         window->Edit1->clear();
@@ -672,7 +672,7 @@ private slots:
         QVERIFY(!division->isExpanded());
         QMenu* menu = window->TreeCopy->menu();
         QVERIFY(menu->isVisible());
-        checkMenuEntries(menu, true);
+        checkMenuEntries(menu, true, TreeMenu);
         menu->actions().at(0)->trigger();
         menu->hide();
         QCOMPARE(clipboardText(), QStringLiteral("03000000"));
@@ -706,12 +706,12 @@ private slots:
         requestContextMenu(tree, QContextMenuEvent::Keyboard);
         QVERIFY(menu->isVisible());
         QCOMPARE(menu->pos(), tree->viewport()->mapToGlobal(tree->visualItemRect(root).bottomLeft()));
-        checkMenuEntries(menu, false);
+        checkMenuEntries(menu, false, TreeMenu);
         menu->hide();
         requestContextMenu(tree->viewport(), QContextMenuEvent::Mouse,
                            tree->visualItemRect(division).center());
         QCOMPARE(tree->currentItem(), division);
-        checkMenuEntries(menu, true);
+        checkMenuEntries(menu, true, TreeMenu);
         menu->hide();
     }
 
@@ -725,10 +725,22 @@ private:
         QCOMPARE(QApplication::focusWidget(), widget);
     }
 
-    // The two entries in German with their shortcuts, as the menu shows them.
-    static void checkMenuEntries(QMenu* menu, bool enabled) {
+    enum MenuOf { TreeMenu, GridMenu };
+
+    // The two copy entries in German with their shortcuts, as the menu shows them; the grid's menu
+    // has "In Baumansicht anzeigen" below them.
+    static void checkMenuEntries(QMenu* menu, bool enabled, MenuOf view) {
         const QList<QAction*> entries = menu->actions();
-        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries.size(), view == GridMenu ? 4 : 2);
+        if (view == GridMenu) {
+            QVERIFY(entries[2]->isSeparator());
+            QCOMPARE(entries[3]->text(), QStringLiteral("In Baumansicht anzeigen"));
+            QCOMPARE(entries[3]->shortcut().toString(QKeySequence::NativeText),
+                     QStringLiteral("Strg+Return"));
+            QCOMPARE(entries[3]->shortcuts(), (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Return),
+                                                                   QKeySequence(Qt::CTRL | Qt::Key_Enter)}));
+            QCOMPARE(entries[3]->isEnabled(), enabled);
+        }
         QCOMPARE(entries[0]->text(), QStringLiteral("Code kopieren"));
         QCOMPARE(entries[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
         QCOMPARE(entries[0]->shortcut().toString(QKeySequence::NativeText), QStringLiteral("Strg+C"));

@@ -1,5 +1,6 @@
 // The colour of the page area's focus ring: it must stand out 3:1 from everything beside it, in
 // the palette the program runs with and in others a desktop may bring.
+#include "ColourContrast.h"
 #include "ViewportFocusRing.h"
 
 #include <QPalette>
@@ -9,6 +10,7 @@
 #include <cmath>
 
 using namespace kodexa::report;
+using kodexa::contrastRatio;
 
 namespace {
 
