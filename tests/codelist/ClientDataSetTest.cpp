@@ -158,6 +158,28 @@ TEST_F(ClientDataSetTest, CursorRulesOfPriorAndLast) {
     }
 }
 
+// A click moves the cursor to a row of the view; a position past its end (a grid that has not yet
+// heard of a smaller view) leaves the cursor where it is.
+TEST_F(ClientDataSetTest, RecNoMovesOnlyWithinTheView) {
+    table.setRecNo(5);
+    EXPECT_EQ(table.recNo(), 5U);
+    EXPECT_FALSE(table.bof());
+    EXPECT_FALSE(table.eof());
+    table.setRecNo(9454);
+    EXPECT_EQ(table.recNo(), 5U);
+    table.setRecNo(9453);
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "98910000");
+    EXPECT_FALSE(table.eof());
+    table.setFilter("PREFIX 03");
+    table.setFiltered(true);
+    const std::size_t count = table.recordCount();
+    table.setRecNo(count);
+    EXPECT_EQ(table.recNo(), 0U);
+    table.setRecNo(count - 1);
+    EXPECT_EQ(table.recNo(), count - 1);
+    EXPECT_TRUE(table.fieldAsString("CPV_ID").starts_with("03"));
+}
+
 TEST_F(ClientDataSetTest, AFilterNoRowPassesGivesAnEmptyView) {
     table.setFilter("PREFIX x");
     table.setFiltered(true);

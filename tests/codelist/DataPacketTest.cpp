@@ -223,3 +223,29 @@ TEST(DataPacket, ABlockLengthShorterThanThePacketIsRefused) {
     EXPECT_THROW(readBlock(asBytes(block)), PacketError);
     EXPECT_THROW(readBlock(asBytes(std::string_view(block).substr(0, 3))), PacketError);
 }
+
+// Each row's field status takes two bits a field, four fields a byte: one field takes a byte of its
+// own, five take two.
+TEST(DataPacket, AnyNumberOfFieldsSurvivesARoundTrip) {
+    for (std::size_t columns : {1U, 3U, 4U, 5U, 9U}) {
+        PacketSchema schema;
+        for (std::size_t column = 0; column < columns; ++column)
+            schema.columns.push_back({"F" + std::to_string(column), packet::StringField, 0, {}});
+        RowStore rows(columns);
+        for (std::size_t row = 0; row < 3; ++row) {
+            std::vector<std::string> texts;
+            for (std::size_t column = 0; column < columns; ++column)
+                texts.push_back(std::to_string(row) + ":" + std::to_string(column));
+            std::vector<FieldValue> values(texts.begin(), texts.end());
+            values[(row + 1) % columns] = std::nullopt; // a null in another field on each row
+            rows.appendRow(values);
+        }
+        const DataPacket again = readPacket(asBytes(writePacket(schema, rows)));
+        ASSERT_EQ(again.rows.rowCount(), 3U) << columns;
+        ASSERT_EQ(again.rows.columnCount(), columns);
+        for (std::size_t row = 0; row < 3; ++row) {
+            for (std::size_t column = 0; column < columns; ++column)
+                EXPECT_EQ(again.rows.value(row, column), rows.value(row, column)) << columns << " " << row;
+        }
+    }
+}

@@ -127,6 +127,9 @@ TEST(TextConstant, AQuoteEndsTheConstantWhereMoreExpressionFollows) {
                              "FROM", "WHERE", "HAVING", "UNION", "PLAN"})
         EXPECT_EQ(firstText(std::string("'a' ") + word + " b'"), "a") << word;
     EXPECT_EQ(firstText("'a' ) ) or b'"), "a"); // blanks and closing parentheses are skipped
+    EXPECT_EQ(firstText("'a' OR(b'"), "a");     // "(" and "," end the word after the quote
+    EXPECT_EQ(firstText("'a' OR,b'"), "a");
+    EXPECT_EQ(firstText("'a' ORb(c'"), "a' ORb(c");
     EXPECT_EQ(firstText("'a'1b'"), "a");
     EXPECT_EQ(firstText("'a'<b'"), "a");
     EXPECT_EQ(firstText("'a'=b'"), "a");
@@ -403,6 +406,29 @@ TEST(FilterEvaluation, EachSignTakesOrLeavesTheEqualRow) {
     EXPECT_EQ(select("2 > 2 OR CPV_ID = '03000000'"), Codes{"03000000"});
 }
 
+// A constant, text or number, always has a value; UPPER of one too.
+TEST(FilterEvaluation, AConstantIsNeverNull) {
+    for (const char* constant : {"'x'", "''", "5", "UPPER('x')"}) {
+        const std::string text = constant;
+        EXPECT_EQ(select(text + " IS NULL OR CPV_ID = '03000000'"), Codes{"03000000"}) << constant;
+        EXPECT_EQ(select(text + " IS NOT NULL AND CPV_ID = '03000000'"), Codes{"03000000"}) << constant;
+    }
+}
+
+// A pattern taken from a field differs from row to row; NOT LIKE keeps the rows it does not cover.
+TEST(FilterEvaluation, LikeWithAPatternFromTheRow) {
+    const Codes everyRowButTheNull = {"03000000", "03110000", "03221000", "09000000",
+                                      "38416000", "44423100", "98910000"};
+    EXPECT_EQ(select("CPV_DESC LIKE CPV_DESC"), everyRowButTheNull);
+    EXPECT_EQ(select("CPV_DESC NOT LIKE CPV_DESC"), Codes{});
+    EXPECT_EQ(select("CPV_ID NOT LIKE CPV_DESC"), everyRowButTheNull);
+    EXPECT_EQ(select("'Obst, Brennstoff' LIKE CPV_DESC"), Codes{"09000000"});
+    EXPECT_EQ(select("'Obst, Brennstoff' NOT LIKE CPV_DESC"),
+              (Codes{"03000000", "03110000", "03221000", "38416000", "44423100", "98910000"}));
+    EXPECT_EQ(select("'pH-Meter' LIKE UPPER(CPV_DESC)"), Codes{});
+    EXPECT_EQ(select("'PH-METER' LIKE UPPER(CPV_DESC)"), Codes{"38416000"});
+}
+
 TEST(FilterEvaluation, LongChainsMakeOneFlatNode) {
     std::string chain = "CPV_ID = '38416000'";
     for (int i = 0; i < 50000; ++i)
@@ -449,6 +475,14 @@ TEST(Like, LaterPlacesAreTriedWhenTheRestFails) {
     EXPECT_FALSE(LikePattern("a%b%bc").matches("abc")); // nor reach into the last one
     EXPECT_TRUE(LikePattern("a%b%bc").matches("abbc"));
     EXPECT_FALSE(LikePattern("%b%bc").matches("bc"));
+    // A piece between is sought only after the one before it, on short texts and long ones.
+    EXPECT_FALSE(LikePattern("%ab%ba%").matches("abax"));
+    EXPECT_FALSE(LikePattern("%ab%ba%").matches("aba" + std::string(15, 'x')));
+    EXPECT_FALSE(LikePattern("%ab%ba%").matches("aba" + std::string(40, 'x')));
+    EXPECT_TRUE(LikePattern("%ab%ba%").matches("abba"));
+    EXPECT_TRUE(LikePattern("%ab%ba%").matches("ab" + std::string(15, 'x') + "ba"));
+    EXPECT_FALSE(LikePattern("%a%b%").matches("xa")); // every piece between counts
+    EXPECT_TRUE(LikePattern("%a%b%").matches("xaxb"));
     EXPECT_TRUE(LikePattern("a%%c").matches("abc")); // "%%" is one "%"
     EXPECT_TRUE(LikePattern("a%%").matches("a"));
     EXPECT_TRUE(LikePattern("%A%").matches(std::string(40, 'B') + "A"));

@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using namespace kodexa;
@@ -69,8 +70,6 @@ public:
         return "'" + cp1252::toUtf8(expression) + "': range scan " + describe(ranged) + ", every row " +
                describe(plain);
     }
-
-    TClientDataSet& ranged() { return ranged_; }
 
 private:
     std::string describe(const Outcome& outcome) const {
