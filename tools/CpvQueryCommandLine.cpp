@@ -49,7 +49,7 @@ constexpr std::string_view Description =
     "Prints the built-in CPV 2007 code list, one row a line (code, TAB, description; UTF-8),\n"
     "searched and sorted as the program's search does.\n";
 
-constexpr std::string_view FilterLanguage =
+constexpr std::string_view FilterExpressionHelp =
     "EXPR is the table's filter language: the fields CPV_ID and CPV_DESC, texts in single\n"
     "quotes, = <> < <= > >= (in the collation's order), [NOT] LIKE ('%' any run, '_' one\n"
     "character), UPPER(...), IS [NOT] NULL, NOT, AND, OR and parentheses. For example:\n"
@@ -251,7 +251,7 @@ std::string helpText() {
         text += '\n';
     }
     text += "\nA value may also follow its option after '=' (--code=03); \"--\" ends the options.\n\n";
-    text += FilterLanguage;
+    text += FilterExpressionHelp;
     text += '\n';
     text += Epilogue;
     return text;
