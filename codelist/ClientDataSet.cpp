@@ -234,7 +234,7 @@ void TClientDataSet::compileFilter() {
     }
     const std::size_t count = rows_.rowCount();
     passes_.assign(count, false);
-    const std::vector<FieldBound> bounds = predicate->bounds();
+    const std::vector<FieldBound> bounds = rangeScan_ ? predicate->bounds() : std::vector<FieldBound>();
     if (bounds.empty()) {
         for (std::size_t row = 0; row < count; ++row)
             passes_[row] = predicate->matches(*this, row);
@@ -263,15 +263,21 @@ std::span<const std::uint32_t> TClientDataSet::candidateRows(const std::vector<F
                 return rows_.value(row, field).value_or(std::string_view()).compare(bound.text);
             return sortKeysOf(field)[row].compare(key);
         };
-        // Rows before the stretch compare below a lower bound; rows after it above an upper one.
-        const auto before = [&](std::uint32_t row) {
+        // The order by the field puts first the rows that fail a lower bound, then those that meet
+        // it; for an upper bound first the rows that meet it, then those that fail it. A row equal
+        // to the constant meets an inclusive bound of either kind.
+        const auto failsLower = [&](std::uint32_t row) {
             const int order = orderAgainst(row);
             return bound.inclusive ? order < 0 : order <= 0;
         };
+        const auto meetsUpper = [&](std::uint32_t row) {
+            const int order = orderAgainst(row);
+            return bound.inclusive ? order <= 0 : order < 0;
+        };
         if (bound.lower)
-            begin = std::partition_point(begin, end, before);
+            begin = std::partition_point(begin, end, failsLower);
         else
-            end = std::partition_point(begin, end, before);
+            end = std::partition_point(begin, end, meetsUpper);
     }
     return {begin, end};
 }

@@ -74,6 +74,11 @@ public:
     void setFilter(std::string_view text);
     bool filtered() const { return filtered_; }
     void setFiltered(bool filtered);
+    // Whether a filter whose conditions bound a field tests only the rows between the bounds in
+    // the order by that field, as an index serves a range (the default). Off, it tests every row:
+    // the plain way that the range scan must always agree with. Applies from the next filtering.
+    bool rangeScan() const { return rangeScan_; }
+    void setRangeScan(bool enabled) { rangeScan_ = enabled; }
 
     // IndexFieldNames: one field name, or several separated by ';'; empty for the stored order.
     const std::string& indexFieldNames() const { return indexFieldNames_; }
@@ -161,6 +166,7 @@ private:
     // Settings that live while the table is closed
     std::string filterText_;
     bool filtered_ = false;
+    bool rangeScan_ = true;
     std::string indexFieldNames_;
 
     // The working table, present while open

@@ -21,6 +21,8 @@ struct Options {
     bool sortByDescription = false;
     std::string codeText;        // Windows-1252, as typed input would be
     std::string descriptionText; // Windows-1252
+    // Windows-1252; set as the table's filter expression in place of the search
+    std::optional<std::string> filterExpression;
     bool printFilter = false;
     bool tree = false;
     bool locate = false;
@@ -57,6 +59,13 @@ public:
 // after it is refused too. Throws UsageError or OptionValueError.
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
+// A --filter expression that the table's reader rejects. The message is the error report's text,
+// told on standard error like a rejected search's; unlike the search, no rows follow (WrongUse).
+class RejectedFilterError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // The text of --help (the usage and one line for each option) and of --version.
 std::string helpText();
 std::string versionText();
@@ -74,8 +83,9 @@ int runProgram(int argc, char** argv);
 int runReportModes(const Options& options, char** argv);
 
 // Loads the carried list as the main window's table, sets the order and runs the search as the
-// "&Suchen" button does; prints the filter first when asked. A rejected search is told on err and
-// gives WrongUse; the table then shows every row, as the window does.
+// "&Suchen" button does, or sets the --filter expression as the table's filter; prints the filter
+// first when asked. A rejected search is told on err and gives WrongUse; the table then shows every
+// row, as the window does. A rejected filter expression throws RejectedFilterError.
 int searchTable(TClientDataSet& table, const Options& options, std::ostream& out, std::ostream& err);
 
 // Fonts need a QGuiApplication; a command-line tool must not need a display for it. One is made,

@@ -12,8 +12,9 @@ namespace kodexa::cpvquery {
 namespace {
 
 // What an option does to the run; options of different kinds may only go together as
-// compatible() allows.
-enum class Kind { Search, Tree, Locate, Summary, Pdf, PageFile, Help, Version };
+// compatible() allows. View options (order, the filter printed) go with either way of selecting
+// rows: the search's two texts or a filter expression of one's own.
+enum class Kind { View, Search, Filter, Tree, Locate, Summary, Pdf, PageFile, Help, Version };
 
 struct KnownOption {
     std::string_view name;
@@ -23,10 +24,11 @@ struct KnownOption {
 };
 
 constexpr KnownOption KnownOptions[] = {
-    {"--sort", Kind::Search, "code|desc", "order the list by code (the default) or by description"},
+    {"--sort", Kind::View, "code|desc", "order the list by code (the default) or by description"},
     {"--code", Kind::Search, "TEXT", "keep the codes that begin with TEXT"},
     {"--desc", Kind::Search, "TEXT", "keep the rows whose description contains TEXT, in any case"},
-    {"--print-filter", Kind::Search, "", "print the search's filter expression first, as FILTER[...]"},
+    {"--filter", Kind::Filter, "EXPR", "keep the rows for which the filter expression EXPR holds"},
+    {"--print-filter", Kind::View, "", "print the table's filter expression first, as FILTER[...]"},
     {"--tree", Kind::Tree, "", "print the code tree instead: depth, TAB, node text"},
     {"--locate", Kind::Locate, "", "print each row's code, TAB, the tree node a double-click opens"},
     {"--report-summary", Kind::Summary, "", "print the print run's pages: rows and first..last code"},
@@ -39,15 +41,24 @@ constexpr KnownOption KnownOptions[] = {
 constexpr std::string_view Usage =
     "Usage: cpvquery [--sort code|desc] [--code TEXT] [--desc TEXT] [--print-filter]\n"
     "                [--tree | --locate | --report-summary | --pdf FILE]\n"
+    "  or:  cpvquery [--sort code|desc] --filter EXPR [--print-filter]\n"
+    "                [--locate | --report-summary | --pdf FILE]\n"
     "  or:  cpvquery --page-file FILE [--pdf FILE]\n";
 
 constexpr std::string_view Description =
     "Prints the built-in CPV 2007 code list, one row a line (code, TAB, description; UTF-8),\n"
     "searched and sorted as the program's search does.\n";
 
+constexpr std::string_view FilterExpressionHelp =
+    "EXPR is the table's filter language: the fields CPV_ID and CPV_DESC, texts in single\n"
+    "quotes, = <> < <= > >= (in the collation's order), [NOT] LIKE ('%' any run, '_' one\n"
+    "character), UPPER(...), IS [NOT] NULL, NOT, AND, OR and parentheses. For example:\n"
+    "  cpvquery --filter \"CPV_ID LIKE '03%' OR CPV_ID LIKE '09%'\"\n";
+
 constexpr std::string_view Epilogue =
     "Exit status: 0 on success, 1 on a failure (output that cannot be written, a PDF that\n"
-    "cannot be made), 2 on a wrong call, a rejected search or a refused page file.\n";
+    "cannot be made), 2 on a wrong call, a rejected search or filter expression or a refused\n"
+    "page file.\n";
 
 const KnownOption* findOption(std::string_view name) {
     const auto found = std::find_if(std::begin(KnownOptions), std::end(KnownOptions),
@@ -55,16 +66,21 @@ const KnownOption* findOption(std::string_view name) {
     return found == std::end(KnownOptions) ? nullptr : found;
 }
 
-// The search options go with a mode that shows the searched table; a page file is the whole input
-// and goes only with the PDF it becomes; the tree is built from its own table.
+// The options that select and order rows go with a mode that shows the table; the search and a
+// filter expression are two ways of selecting them, of which one is taken. A page file is the whole
+// input and goes only with the PDF it becomes; the tree is built from its own table.
 bool compatible(Kind first, Kind second) {
     if (first == second)
         return true;
     const auto pair = [&](Kind a, Kind b) {
         return (first == a && second == b) || (first == b && second == a);
     };
-    return pair(Kind::Search, Kind::Locate) || pair(Kind::Search, Kind::Summary) ||
-           pair(Kind::Search, Kind::Pdf) || pair(Kind::Pdf, Kind::PageFile);
+    for (Kind rows : {Kind::View, Kind::Search, Kind::Filter}) {
+        if (pair(rows, Kind::Locate) || pair(rows, Kind::Summary) || pair(rows, Kind::Pdf))
+            return true;
+    }
+    return pair(Kind::View, Kind::Search) || pair(Kind::View, Kind::Filter) ||
+           pair(Kind::Pdf, Kind::PageFile);
 }
 
 // A text option's value as the code list holds text. The command line is taken strictly: a
@@ -96,6 +112,8 @@ void setValue(Options& options, std::string_view name, std::string_view value) {
         options.codeText = textValue(name, value);
     } else if (name == "--desc") {
         options.descriptionText = textValue(name, value);
+    } else if (name == "--filter") {
+        options.filterExpression = textValue(name, value);
     } else if (name == "--pdf") {
         options.pdfFile = std::string(value);
     } else if (name == "--page-file") {
@@ -232,7 +250,9 @@ std::string helpText() {
         text += known.description;
         text += '\n';
     }
-    text += "\nA value may also follow its option after '=' (--code=03); \"--\" ends the options.\n";
+    text += "\nA value may also follow its option after '=' (--code=03); \"--\" ends the options.\n\n";
+    text += FilterExpressionHelp;
+    text += '\n';
     text += Epilogue;
     return text;
 }

@@ -52,6 +52,16 @@ void printView(const TClientDataSet& table, std::ostream& out) {
     out << text;
 }
 
+// The expression as the table's filter, exactly as given; an empty one keeps every row.
+void filterTable(TClientDataSet& table, const std::string& expression) {
+    table.setFilter(expression);
+    try {
+        table.setFiltered(true);
+    } catch (const DatabaseError& error) {
+        throw RejectedFilterError(errorReportText(error.what()));
+    }
+}
+
 int run(const Options& options, char** argv) {
     if (options.reportMode())
         return runReportModes(options, argv);
@@ -84,6 +94,9 @@ int runCommandLine(int argc, char** argv) {
     } catch (const OptionValueError& error) {
         std::cerr << "cpvquery: " << error.what() << '\n';
         return WrongUse;
+    } catch (const RejectedFilterError& error) {
+        std::cerr << error.what() << '\n';
+        return WrongUse;
     } catch (const std::exception& error) {
         std::cerr << "cpvquery: " << error.what() << '\n';
         return Failure;
@@ -100,11 +113,15 @@ int searchTable(TClientDataSet& table, const Options& options, std::ostream& out
     if (options.sortByDescription)
         table.setIndexFieldNames(codelist::DescriptionField);
     int status = Success;
-    try {
-        applySearch(table, options.codeText, options.descriptionText);
-    } catch (const DatabaseError& error) {
-        err << errorReportText(error.what()) << '\n';
-        status = WrongUse;
+    if (options.filterExpression) {
+        filterTable(table, *options.filterExpression);
+    } else {
+        try {
+            applySearch(table, options.codeText, options.descriptionText);
+        } catch (const DatabaseError& error) {
+            err << errorReportText(error.what()) << '\n';
+            status = WrongUse;
+        }
     }
     if (options.printFilter)
         out << "FILTER[" << cp1252::toUtf8(table.filter()) << "]\n";

@@ -102,6 +102,84 @@ TEST_F(ClientDataSetTest, CursorRulesOfFirstNextAndEnd) {
     EXPECT_EQ(table.fieldAsString("CPV_ID"), "98910000"); // stays on the last row
 }
 
+// prior() from the first row stays there and sets BOF; next() from the last stays and sets EOF;
+// a move inside the view clears both.
+TEST_F(ClientDataSetTest, CursorRulesOfPriorAndLast) {
+    table.next();
+    table.next();
+    table.prior();
+    EXPECT_EQ(table.recNo(), 1U);
+    EXPECT_FALSE(table.bof());
+    EXPECT_FALSE(table.eof());
+    table.prior();
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "03000000");
+    EXPECT_FALSE(table.bof()); // arrived on the first row by a move, not yet past it
+    table.prior();
+    EXPECT_TRUE(table.bof());
+    EXPECT_FALSE(table.eof());
+    EXPECT_EQ(table.recNo(), 0U);
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "03000000");
+    table.last();
+    EXPECT_TRUE(table.eof());
+    EXPECT_FALSE(table.bof());
+    EXPECT_EQ(table.recNo(), 9453U);
+    table.prior();
+    EXPECT_FALSE(table.eof());
+    EXPECT_EQ(table.recNo(), 9452U);
+    table.next();
+    EXPECT_FALSE(table.eof());
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "98910000");
+    table.next();
+    EXPECT_TRUE(table.eof());
+    EXPECT_FALSE(table.bof());
+    EXPECT_EQ(table.recNo(), 9453U);
+
+    // One row: it is first and last at once.
+    table.setFilter("PREFIX 98910000");
+    table.setFiltered(true);
+    EXPECT_TRUE(table.bof());
+    EXPECT_FALSE(table.eof());
+    table.prior();
+    EXPECT_TRUE(table.bof());
+    EXPECT_FALSE(table.eof());
+    table.last();
+    EXPECT_TRUE(table.eof());
+    EXPECT_FALSE(table.bof());
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "98910000");
+
+    // No row: both ends at once, whatever the move.
+    table.setFilter("PREFIX x");
+    for (void (TClientDataSet::*move)() :
+         {&TClientDataSet::first, &TClientDataSet::next, &TClientDataSet::prior, &TClientDataSet::last}) {
+        (table.*move)();
+        EXPECT_TRUE(table.bof());
+        EXPECT_TRUE(table.eof());
+        EXPECT_EQ(table.recNo(), std::nullopt);
+    }
+}
+
+// A click moves the cursor to a row of the view; a position past its end (a grid that has not yet
+// heard of a smaller view) leaves the cursor where it is.
+TEST_F(ClientDataSetTest, RecNoMovesOnlyWithinTheView) {
+    table.setRecNo(5);
+    EXPECT_EQ(table.recNo(), 5U);
+    EXPECT_FALSE(table.bof());
+    EXPECT_FALSE(table.eof());
+    table.setRecNo(9454);
+    EXPECT_EQ(table.recNo(), 5U);
+    table.setRecNo(9453);
+    EXPECT_EQ(table.fieldAsString("CPV_ID"), "98910000");
+    EXPECT_FALSE(table.eof());
+    table.setFilter("PREFIX 03");
+    table.setFiltered(true);
+    const std::size_t count = table.recordCount();
+    table.setRecNo(count);
+    EXPECT_EQ(table.recNo(), 0U);
+    table.setRecNo(count - 1);
+    EXPECT_EQ(table.recNo(), count - 1);
+    EXPECT_TRUE(table.fieldAsString("CPV_ID").starts_with("03"));
+}
+
 TEST_F(ClientDataSetTest, AFilterNoRowPassesGivesAnEmptyView) {
     table.setFilter("PREFIX x");
     table.setFiltered(true);

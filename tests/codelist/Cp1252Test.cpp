@@ -29,6 +29,23 @@ TEST(Cp1252, UpperCaseFollowsTheCodePage) {
     EXPECT_EQ(cp1252::toUpper("09 %_\\'"), "09 %_\\'");
 }
 
+// Every small letter of the code page, from a to z and from à to þ, has its capital; the signs
+// around them and the letters without a single-byte capital stay.
+TEST(Cp1252, UpperCaseCoversTheWholeRangeOfSmallLetters) {
+    EXPECT_EQ(cp1252::toUpper("abcdefghijklmnopqrstuvwxyz"), "ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    EXPECT_EQ(cp1252::toUpper(cp1252::fromUtf8("àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþ")),
+              cp1252::fromUtf8("ÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓÔÕÖØÙÚÛÜÝÞ"));
+    EXPECT_EQ(cp1252::toUpper(cp1252::fromUtf8("šœžÿ")), cp1252::fromUtf8("ŠŒŽŸ"));
+    EXPECT_EQ(cp1252::toUpper(cp1252::fromUtf8("þorn")), cp1252::fromUtf8("ÞORN"));
+    // The neighbours of the ranges, the capitals themselves and the letters without a capital.
+    const std::string unchanged = cp1252::fromUtf8("@[`{ÀÞß÷×µªº¿ŠŒŽŸ€ABCZ09");
+    EXPECT_EQ(cp1252::toUpper(unchanged), unchanged);
+    for (int byte = 0; byte < 256; ++byte) {
+        const char c = static_cast<char>(byte);
+        EXPECT_EQ(cp1252::toUpper(cp1252::toUpper(c)), cp1252::toUpper(c)) << byte; // capitals stay
+    }
+}
+
 TEST(Cp1252, MalformedUtf8BecomesOneQuestionMarkPerBadSpot) {
     EXPECT_EQ(cp1252::fromUtf8("\xC0\xA7"), "??");           // overlong apostrophe: no quote sneaks in
     EXPECT_EQ(cp1252::fromUtf8("a\xC0\x80z"), "a??z");       // overlong NUL

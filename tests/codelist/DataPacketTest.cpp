@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <sstream>
 
@@ -170,4 +171,81 @@ TEST(DataPacket, RefusesUnsupportedStatusAndTypes) {
     std::string keyField = carriedPacket();
     keyField[180] = 3; // PRIMARY_KEY names field 3
     expectRefused(keyField, "a key on a field that does not exist");
+}
+
+namespace {
+
+// A packet of the list's columns with one row, under the given PRIMARY_KEY.
+std::string packetWith(std::string_view code, std::string_view description,
+                       std::vector<std::uint64_t> key = {1}) {
+    PacketSchema schema = codelist::schema();
+    std::erase_if(schema.attributes, [](const PacketAttribute& a) { return a.name == "PRIMARY_KEY"; });
+    schema.attributes.push_back(PacketAttribute::unsignedArray("PRIMARY_KEY", 2, key));
+    RowStore rows(2);
+    const std::array<FieldValue, 2> values = {code, description};
+    rows.appendRow(values);
+    return writePacket(schema, rows);
+}
+
+} // namespace
+
+// The declared width is the most a value may hold: exactly as wide is taken, one byte more is not.
+TEST(DataPacket, AValueAsWideAsItsFieldIsTakenAndOneByteMoreIsNot) {
+    const std::string code(10, '7');
+    const std::string description(250, 'x');
+    const DataPacket packet = readPacket(asBytes(packetWith(code, description)));
+    ASSERT_EQ(packet.rows.rowCount(), 1U);
+    EXPECT_EQ(packet.rows.value(0, 0), code);
+    EXPECT_EQ(packet.rows.value(0, 1), description);
+    expectRefused(packetWith(code + "7", description), "a code of 11 characters");
+    expectRefused(packetWith(code, description + "x"), "a description of 251 characters");
+    EXPECT_NO_THROW(readPacket(asBytes(packetWith("", ""))));
+}
+
+// PRIMARY_KEY counts the fields from 1: 0 names none, and neither does a number past the last.
+TEST(DataPacket, APrimaryKeyMustNameFieldsThatExist) {
+    EXPECT_EQ(readPacket(asBytes(packetWith("1", "a", {1}))).schema.primaryKey(),
+              std::vector<std::size_t>{1});
+    EXPECT_EQ(readPacket(asBytes(packetWith("1", "a", {2, 1}))).schema.primaryKey(),
+              (std::vector<std::size_t>{2, 1}));
+    expectRefused(packetWith("1", "a", {0}), "a key on field 0");
+    expectRefused(packetWith("1", "a", {1, 0}), "a key on fields 1 and 0");
+    expectRefused(packetWith("1", "a", {3}), "a key on field 3 of 2");
+    expectRefused(packetWith("1", "a", {}), "a key without fields");
+}
+
+// A block's length must be the packet's exact length: neither more nor less than follows it.
+TEST(DataPacket, ABlockLengthShorterThanThePacketIsRefused) {
+    std::string block = carriedBlock();
+    setU32(block, 0, 361039);
+    EXPECT_THROW(readBlock(asBytes(block)), PacketError);
+    setU32(block, 0, 0);
+    EXPECT_THROW(readBlock(asBytes(block)), PacketError);
+    EXPECT_THROW(readBlock(asBytes(std::string_view(block).substr(0, 3))), PacketError);
+}
+
+// Each row's field status takes two bits a field, four fields a byte: one field takes a byte of its
+// own, five take two.
+TEST(DataPacket, AnyNumberOfFieldsSurvivesARoundTrip) {
+    for (std::size_t columns : {1U, 3U, 4U, 5U, 9U}) {
+        PacketSchema schema;
+        for (std::size_t column = 0; column < columns; ++column)
+            schema.columns.push_back({"F" + std::to_string(column), packet::StringField, 0, {}});
+        RowStore rows(columns);
+        for (std::size_t row = 0; row < 3; ++row) {
+            std::vector<std::string> texts;
+            for (std::size_t column = 0; column < columns; ++column)
+                texts.push_back(std::to_string(row) + ":" + std::to_string(column));
+            std::vector<FieldValue> values(texts.begin(), texts.end());
+            values[(row + 1) % columns] = std::nullopt; // a null in another field on each row
+            rows.appendRow(values);
+        }
+        const DataPacket again = readPacket(asBytes(writePacket(schema, rows)));
+        ASSERT_EQ(again.rows.rowCount(), 3U) << columns;
+        ASSERT_EQ(again.rows.columnCount(), columns);
+        for (std::size_t row = 0; row < 3; ++row) {
+            for (std::size_t column = 0; column < columns; ++column)
+                EXPECT_EQ(again.rows.value(row, column), rows.value(row, column)) << columns << " " << row;
+        }
+    }
 }

@@ -127,6 +127,9 @@ TEST(TextConstant, AQuoteEndsTheConstantWhereMoreExpressionFollows) {
                              "FROM", "WHERE", "HAVING", "UNION", "PLAN"})
         EXPECT_EQ(firstText(std::string("'a' ") + word + " b'"), "a") << word;
     EXPECT_EQ(firstText("'a' ) ) or b'"), "a"); // blanks and closing parentheses are skipped
+    EXPECT_EQ(firstText("'a' OR(b'"), "a");     // "(" and "," end the word after the quote
+    EXPECT_EQ(firstText("'a' OR,b'"), "a");
+    EXPECT_EQ(firstText("'a' ORb(c'"), "a' ORb(c");
     EXPECT_EQ(firstText("'a'1b'"), "a");
     EXPECT_EQ(firstText("'a'<b'"), "a");
     EXPECT_EQ(firstText("'a'=b'"), "a");
@@ -312,6 +315,23 @@ TEST(FilterEvaluation, LikeOnCapitals) {
     EXPECT_EQ(select("CPV_DESC LIKE '%Meter'"), Codes{"38416000"});
     EXPECT_EQ(select("CPV_DESC LIKE 'Meter'"), Codes{});               // anchored at both ends
     EXPECT_EQ(select("CPV_DESC NOT LIKE '%e%'"), (Codes{"44423100"})); // the null row is unknown, not kept
+    // Function names and keywords in any case.
+    EXPECT_EQ(select("upper(CPV_DESC) like '%FRÜCHTE%'"), Codes{"03110000"});
+    EXPECT_EQ(select("Upper(CPV_DESC) Not Like '%E%' and cpv_desc is not null"), (Codes{"44423100"}));
+}
+
+// Without "%" a pattern must cover the whole text: no prefix, no suffix, no part of it.
+TEST(FilterEvaluation, LikeWithoutAWildcardMatchesTheWholeText) {
+    EXPECT_EQ(select("CPV_DESC LIKE 'Obst'"), Codes{});
+    EXPECT_EQ(select("CPV_DESC LIKE 'Brennstoff'"), Codes{});
+    EXPECT_EQ(select("CPV_DESC LIKE 'Obst, Brennstoff'"), Codes{"09000000"});
+    EXPECT_EQ(select("CPV_DESC LIKE 'Obst, Brennstof'"), Codes{});
+    EXPECT_EQ(select("CPV_DESC LIKE 'Obst, Brennstoffe'"), Codes{});
+    EXPECT_EQ(select("CPV_DESC LIKE '_bst, Brennstof_'"), Codes{"09000000"});
+    EXPECT_EQ(select("CPV_DESC LIKE '_bst'"), Codes{});
+    EXPECT_EQ(select("CPV_ID LIKE '0300000'"), Codes{});
+    EXPECT_EQ(select("CPV_ID LIKE '03000000'"), Codes{"03000000"});
+    EXPECT_EQ(select("CPV_ID NOT LIKE '0300000'").size(), 8U);
 }
 
 TEST(FilterEvaluation, NullsOrAndNotAndParentheses) {
@@ -327,6 +347,86 @@ TEST(FilterEvaluation, NullsOrAndNotAndParentheses) {
     EXPECT_EQ(select("NOT CPV_ID = '03000000' AND NOT CPV_ID > '1'"),
               (Codes{"03110000", "03221000", "09000000"}));
     EXPECT_EQ(select("CPV_DESC = 'x' OR CPV_ID = '30000000'"), Codes{"30000000"}); // unknown OR true
+}
+
+// AND binds tighter than OR, whichever side the OR stands on; NOT binds looser than a comparison.
+TEST(FilterEvaluation, AndBindsTighterThanOr) {
+    EXPECT_EQ(select("CPV_DESC LIKE 'L%' OR CPV_ID > '04' AND CPV_DESC LIKE 'F%'"), Codes{"03000000"});
+    EXPECT_EQ(select("CPV_ID = '03000000' OR CPV_ID = '09000000' AND CPV_DESC IS NULL"), Codes{"03000000"});
+    EXPECT_EQ(select("(CPV_ID = '03000000' OR CPV_ID = '09000000') AND CPV_DESC IS NULL"), Codes{});
+    EXPECT_EQ(select("CPV_ID < '04' AND CPV_ID > '03' OR CPV_DESC LIKE 'S%' AND CPV_ID > '9'"),
+              (Codes{"03000000", "03110000", "03221000", "98910000"}));
+    EXPECT_EQ(select("NOT CPV_ID < '09' AND CPV_ID < '3' OR CPV_ID = '03000000'"),
+              (Codes{"03000000", "09000000"}));
+    EXPECT_EQ(select("NOT (CPV_ID < '09' AND CPV_ID < '3') OR CPV_ID = '03000000'").size(), 6U);
+}
+
+// A comparison with a null is unknown, and so is NOT of it; an OR or AND with an unknown part is
+// unknown unless another part decides it. Only true keeps a row.
+TEST(FilterEvaluation, UnknownStaysUnknownThroughNotAndOrAndAnd) {
+    const Codes everyRowButTheNull = {"03000000", "03110000", "03221000", "09000000",
+                                      "38416000", "44423100", "98910000"};
+    EXPECT_EQ(select("NOT CPV_DESC = 'x'"), everyRowButTheNull);
+    EXPECT_EQ(select("NOT UPPER(CPV_DESC) LIKE 'X'"), everyRowButTheNull);
+    EXPECT_EQ(select("NOT (CPV_DESC = 'x' OR CPV_ID = '03000000')"),
+              (Codes{"03110000", "03221000", "09000000", "38416000", "44423100", "98910000"}));
+    EXPECT_EQ(select("NOT (CPV_DESC = 'x' AND CPV_ID = '30000000')"), everyRowButTheNull);
+    EXPECT_EQ(select("NOT (CPV_DESC = 'x' AND CPV_ID = '03000000')").size(), 8U); // false decides an AND
+    EXPECT_EQ(select("CPV_DESC = 'x' OR CPV_ID >= '3'"),
+              (Codes{"30000000", "38416000", "44423100", "98910000"}));
+    EXPECT_EQ(select("NOT (CPV_DESC <> 'x' AND CPV_ID >= '3')"),
+              (Codes{"03000000", "03110000", "03221000", "09000000"}));
+    EXPECT_EQ(select("NOT (CPV_DESC < CPV_ID)"), everyRowButTheNull); // digits before letters
+}
+
+// Each comparison sign at the value itself and either way round: = and <= and >= take the equal
+// row, < and > do not, and a constant on the left mirrors the sign.
+TEST(FilterEvaluation, EachSignTakesOrLeavesTheEqualRow) {
+    EXPECT_EQ(select("CPV_ID < '03110000'"), Codes{"03000000"});
+    EXPECT_EQ(select("CPV_ID <= '03110000'"), (Codes{"03000000", "03110000"}));
+    EXPECT_EQ(select("CPV_ID > '44423100'"), Codes{"98910000"});
+    EXPECT_EQ(select("CPV_ID >= '44423100'"), (Codes{"44423100", "98910000"}));
+    EXPECT_EQ(select("CPV_ID = '44423100'"), Codes{"44423100"});
+    EXPECT_EQ(select("CPV_ID <> '44423100'").size(), 7U);
+    EXPECT_EQ(select("'03110000' > CPV_ID"), Codes{"03000000"});
+    EXPECT_EQ(select("'03110000' >= CPV_ID"), (Codes{"03000000", "03110000"}));
+    EXPECT_EQ(select("'44423100' < CPV_ID"), Codes{"98910000"});
+    EXPECT_EQ(select("'44423100' <= CPV_ID"), (Codes{"44423100", "98910000"}));
+    EXPECT_EQ(select("'44423100' = CPV_ID"), Codes{"44423100"});
+    EXPECT_EQ(select("'44423100' <> CPV_ID").size(), 7U);
+    // Texts of letters by the collation's keys, with the same rule at the value.
+    EXPECT_EQ(select("CPV_DESC < 'Feldfrüchte'"), (Codes{"03221000", "44423100"}));
+    EXPECT_EQ(select("CPV_DESC <= 'Feldfrüchte'"), (Codes{"03110000", "03221000", "44423100"}));
+    EXPECT_EQ(select("'pH-Meter' <= CPV_DESC"), (Codes{"38416000", "98910000"}));
+    EXPECT_EQ(select("'pH-Meter' < CPV_DESC"), Codes{"98910000"});
+    // Two constants compare once, for every row alike.
+    EXPECT_EQ(select("'b' <= 'b' AND CPV_ID = '03000000'"), Codes{"03000000"});
+    EXPECT_EQ(select("'b' < 'b' OR CPV_ID = '03000000'"), Codes{"03000000"});
+    EXPECT_EQ(select("2 >= 2 AND CPV_ID = '03000000'"), Codes{"03000000"});
+    EXPECT_EQ(select("2 > 2 OR CPV_ID = '03000000'"), Codes{"03000000"});
+}
+
+// A constant, text or number, always has a value; UPPER of one too.
+TEST(FilterEvaluation, AConstantIsNeverNull) {
+    for (const char* constant : {"'x'", "''", "5", "UPPER('x')"}) {
+        const std::string text = constant;
+        EXPECT_EQ(select(text + " IS NULL OR CPV_ID = '03000000'"), Codes{"03000000"}) << constant;
+        EXPECT_EQ(select(text + " IS NOT NULL AND CPV_ID = '03000000'"), Codes{"03000000"}) << constant;
+    }
+}
+
+// A pattern taken from a field differs from row to row; NOT LIKE keeps the rows it does not cover.
+TEST(FilterEvaluation, LikeWithAPatternFromTheRow) {
+    const Codes everyRowButTheNull = {"03000000", "03110000", "03221000", "09000000",
+                                      "38416000", "44423100", "98910000"};
+    EXPECT_EQ(select("CPV_DESC LIKE CPV_DESC"), everyRowButTheNull);
+    EXPECT_EQ(select("CPV_DESC NOT LIKE CPV_DESC"), Codes{});
+    EXPECT_EQ(select("CPV_ID NOT LIKE CPV_DESC"), everyRowButTheNull);
+    EXPECT_EQ(select("'Obst, Brennstoff' LIKE CPV_DESC"), Codes{"09000000"});
+    EXPECT_EQ(select("'Obst, Brennstoff' NOT LIKE CPV_DESC"),
+              (Codes{"03000000", "03110000", "03221000", "38416000", "44423100", "98910000"}));
+    EXPECT_EQ(select("'pH-Meter' LIKE UPPER(CPV_DESC)"), Codes{});
+    EXPECT_EQ(select("'PH-METER' LIKE UPPER(CPV_DESC)"), Codes{"38416000"});
 }
 
 TEST(FilterEvaluation, LongChainsMakeOneFlatNode) {
@@ -355,12 +455,36 @@ TEST(Like, WildcardsAndEscapes) {
     EXPECT_FALSE(LikePattern("ab\\").matches("ab"));
 }
 
+TEST(Like, WithoutAPercentThePatternCoversTheWholeText) {
+    EXPECT_TRUE(LikePattern("Obst").matches("Obst"));
+    EXPECT_FALSE(LikePattern("Obst").matches("Obst, Brennstoff"));
+    EXPECT_FALSE(LikePattern("Obst").matches("Kernobst"));
+    EXPECT_FALSE(LikePattern("Obst").matches("Obs"));
+    EXPECT_FALSE(LikePattern("O_st").matches("Obst "));
+    EXPECT_TRUE(LikePattern("").matches(""));
+    EXPECT_FALSE(LikePattern("").matches("a"));
+    EXPECT_FALSE(LikePattern("a").matches(""));
+}
+
 TEST(Like, LaterPlacesAreTriedWhenTheRestFails) {
     EXPECT_TRUE(LikePattern("%ab%abc").matches("ab ab abc"));
     EXPECT_TRUE(LikePattern("%a_c%d").matches("abx abc d"));
     EXPECT_FALSE(LikePattern("%abc%abc").matches("abcab"));
     EXPECT_TRUE(LikePattern("x%y%z").matches("xyz"));
-    EXPECT_FALSE(LikePattern("xy%yz").matches("xyz")); // the pieces may not overlap
+    EXPECT_FALSE(LikePattern("xy%yz").matches("xyz"));  // the pieces may not overlap
+    EXPECT_FALSE(LikePattern("a%b%bc").matches("abc")); // nor reach into the last one
+    EXPECT_TRUE(LikePattern("a%b%bc").matches("abbc"));
+    EXPECT_FALSE(LikePattern("%b%bc").matches("bc"));
+    // A piece between is sought only after the one before it, on short texts and long ones.
+    EXPECT_FALSE(LikePattern("%ab%ba%").matches("abax"));
+    EXPECT_FALSE(LikePattern("%ab%ba%").matches("aba" + std::string(15, 'x')));
+    EXPECT_FALSE(LikePattern("%ab%ba%").matches("aba" + std::string(40, 'x')));
+    EXPECT_TRUE(LikePattern("%ab%ba%").matches("abba"));
+    EXPECT_TRUE(LikePattern("%ab%ba%").matches("ab" + std::string(15, 'x') + "ba"));
+    EXPECT_FALSE(LikePattern("%a%b%").matches("xa")); // every piece between counts
+    EXPECT_TRUE(LikePattern("%a%b%").matches("xaxb"));
+    EXPECT_TRUE(LikePattern("a%%c").matches("abc")); // "%%" is one "%"
+    EXPECT_TRUE(LikePattern("a%%").matches("a"));
     EXPECT_TRUE(LikePattern("%A%").matches(std::string(40, 'B') + "A"));
     EXPECT_FALSE(LikePattern("%BA%").matches(std::string(40, 'B')));
     EXPECT_TRUE(LikePattern("%" + std::string(20, 'B') + "A%")

@@ -1,6 +1,8 @@
 // Feeds arbitrary text to the filter reader over a small table: as a filter expression, as the two
 // inputs of the search, and to two oracles that the reader's parts must agree with: LIKE against a
-// plain dynamic-programming matcher, and the collation's keys against ICU's own comparison.
+// plain dynamic-programming matcher, and the collation's keys against ICU's own comparison. Every
+// filter and search also runs on a second table that tests every row instead of scanning the range
+// between a field's bounds: the two must keep the same rows in the same order.
 //
 // Input: the first byte picks the use, the rest is the text; where two texts are needed, a line
 // break separates them.
@@ -19,10 +21,15 @@ namespace {
 
 using namespace kodexa;
 
+constexpr std::size_t RowCount = 8;
+
 std::string smallBlock() {
     RowStore rows(2);
-    const std::array<std::pair<const char*, const char*>, 7> content = {{
+    // A code with a hyphen: the codes do not order like their bytes, and bounds go by the keys.
+    const std::array<std::pair<const char*, const char*>, RowCount> content = {{
         {"03000000", "Landwirtschaftliche Erzeugnisse"},
+        {"0300-0001", "\xFE"
+                      "orn \xFF"},
         {"03110000", "Feldfr\xFC"
                      "chte"},
         {"03221000", "\xC4pfel"},
@@ -56,7 +63,20 @@ void walkView(TClientDataSet& table) {
     std::size_t rows = 0;
     for (table.first(); !table.eof(); table.next())
         ++rows;
-    if (rows != table.recordCount() || rows > 7)
+    if (rows != table.recordCount() || rows > RowCount)
+        std::abort();
+}
+
+std::vector<std::uint32_t> viewRows(const TClientDataSet& table) {
+    std::vector<std::uint32_t> rows;
+    for (std::size_t position = 0; position < table.recordCount(); ++position)
+        rows.push_back(table.rowAt(position));
+    return rows;
+}
+
+// The range scan is only ever a shortcut: it must keep what testing every row keeps.
+void compareWithEveryRow(const TClientDataSet& table, const TClientDataSet& everyRow) {
+    if (table.filtered() != everyRow.filtered() || viewRows(table) != viewRows(everyRow))
         std::abort();
 }
 
@@ -66,7 +86,7 @@ void filterBy(TClientDataSet& table, std::string_view expression) {
     try {
         table.setFiltered(true);
     } catch (const DatabaseError&) {
-        if (table.filtered() || table.recordCount() != 7)
+        if (table.filtered() || table.recordCount() != RowCount)
             std::abort(); // a rejected expression leaves every row in view
     }
     walkView(table);
@@ -77,7 +97,7 @@ void search(TClientDataSet& table, std::string_view input) {
     try {
         applySearch(table, code, description);
     } catch (const DatabaseError&) {
-        if (table.filtered() || table.recordCount() != 7)
+        if (table.filtered() || table.recordCount() != RowCount)
             std::abort();
     }
     if (table.filter() != buildSearchFilter(code, description) || table.controlsDisabled())
@@ -142,20 +162,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size == 0)
         return 0;
     static TClientDataSet table("ClientDataSet1");
+    static TClientDataSet everyRow("ClientDataSet1");
     static const std::string block = smallBlock();
     if (!table.active()) {
-        table.setCollator(makeLocaleCollator("de_DE"));
-        table.setCarriedBlock(asBytes(block));
-        table.setIndexFieldNames("CPV_ID");
-        table.open();
+        everyRow.setRangeScan(false);
+        for (TClientDataSet* each : {&table, &everyRow}) {
+            each->setCollator(makeLocaleCollator("de_DE"));
+            each->setCarriedBlock(asBytes(block));
+            each->setIndexFieldNames("CPV_ID");
+            each->open();
+        }
     }
     const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
     switch (data[0] % 4) {
     case 0:
         filterBy(table, text);
+        filterBy(everyRow, text);
+        compareWithEveryRow(table, everyRow);
         break;
     case 1:
         search(table, text);
+        search(everyRow, text);
+        compareWithEveryRow(table, everyRow);
         break;
     case 2:
         compareLike(text);

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # cpvquery as a GNU command-line program: --help and --version, the refusal of each kind of wrong
 # call (exit status 2, the argument named, a hint at --help), the forms an option's value may take,
-# the list as the source has it, where the report program is found, and ICU left unloaded by a
-# search in code order.
+# the list as the source has it, where the report program is found, ICU left unloaded by a search
+# in code order, and the rows that a --filter expression keeps.
 #
 #   cpvquery_cli.sh CPVQUERY CASE VERSION SOURCE_TSV [REPORT_PROGRAM]
 #       (exit 0: passed, 77: cannot be tried here, else failed)
@@ -47,8 +47,8 @@ case_help() {
     [ ! -s err ] || fail "--help: standard error: $(cat err)"
     head -n 1 out | grep -q '^Usage: cpvquery ' || fail "--help does not begin with the usage: $(head -n 1 out)"
     local option
-    for option in --sort --code --desc --print-filter --tree --locate --report-summary --pdf --page-file \
-        --help --version; do
+    for option in --sort --code --desc --filter --print-filter --tree --locate --report-summary --pdf \
+        --page-file --help --version; do
         grep -Eq "^  $option( [A-Za-z|]+)? +[a-z].{10,}" out || fail "--help has no line for $option"
     done
     grep -q "Exit status" out || fail "--help does not tell the exit statuses"
@@ -84,7 +84,7 @@ case_unknown_option() {
 
 case_missing_value() {
     local option
-    for option in --sort --code --desc --pdf --page-file; do
+    for option in --sort --code --desc --filter --pdf --page-file; do
         refused "option '$option' needs a value" "$option"
         refused "option '$option' needs a value" --print-filter "$option"
     done
@@ -251,6 +251,89 @@ case_icu_on_demand() {
     env -u LC_ALL -u LC_COLLATE LANG=C.UTF-8 "$cpvquery" --code 03 >german
     env -u LC_ALL -u LC_COLLATE LANG=sv_SE.UTF-8 "$cpvquery" --code 03 >out || fail "sv_SE: exit status $?"
     cmp -s out german || fail "sv_SE: another list of codes"
+}
+
+# count EXPR [ARGS...]: the number of rows that --filter EXPR prints; the call must succeed quietly.
+count() {
+    run --filter "$@"
+    [ "$status" -eq 0 ] && [ ! -s err ] || fail "--filter $*: exit status $status ($(cat err))"
+    wc -l <out | tr -d ' '
+}
+
+# A --filter expression is the table's filter as it is: the rows it keeps, in the order chosen.
+case_filter_rows() {
+    [ -f "$source_tsv" ] || exit 77
+    # Rows equal to an upper bound belong to it, as they do to a lower one.
+    [ "$(count "CPV_ID = '03000000'")" = 1 ] || fail "CPV_ID = '03000000': $(cat out)"
+    [ "$(count "NOT CPV_ID <> '03000000'")" = 1 ] || fail "NOT CPV_ID <> '03000000': $(cat out)"
+    [ "$(count "CPV_ID <= '03110000'")" = 3 ] || fail "CPV_ID <= '03110000': $(cat out)"
+    [ "$(count "CPV_ID < '03110000'")" = 2 ] || fail "CPV_ID < '03110000': $(cat out)"
+    [ "$(cut -f 1 out | tr '\n' ' ')" = "03000000 03100000 " ] || fail "CPV_ID < '03110000': $(cat out)"
+    [ "$(count "CPV_ID >= '03111000' AND CPV_ID <= '03111900'")" = 10 ] || fail "a range of codes: $(cat out)"
+    [ "$(count "CPV_DESC IS NULL")" = 0 ] || fail "CPV_DESC IS NULL: $(cat out)"
+    [ "$(count "CPV_DESC IS NOT NULL")" = 9454 ] || fail "CPV_DESC IS NOT NULL: $(wc -l <out)"
+    [ "$(count "")" = 9454 ] || fail "an empty expression: $(wc -l <out)"
+
+    # Rows as the source has them, for an OR of two beginnings and for a word but not another.
+    run --filter "CPV_ID LIKE '03%' OR cpv_id like '09%'"
+    awk -F '\t' 'NR > 1 && (substr($1, 1, 2) == "03" || substr($1, 1, 2) == "09")' "$source_tsv" >expected
+    [ "$(wc -l <expected)" -eq 324 ] && cmp -s out expected || fail "two beginnings differ from the source's rows"
+    run --filter "UPPER(CPV_DESC) LIKE '%OBST%' AND NOT UPPER(CPV_DESC) LIKE '%WEIN%'"
+    awk -F '\t' 'NR > 1 && toupper($2) ~ /OBST/ && toupper($2) !~ /WEIN/' "$source_tsv" >expected
+    [ "$(wc -l <expected)" -eq 16 ] && cmp -s out expected || fail "obst but not wein differs from the source's rows"
+    # AND binds tighter than OR.
+    [ "$(count "CPV_ID = '03000000' OR CPV_ID LIKE '09%' AND CPV_DESC LIKE 'Kohle%'")" = 4 ] ||
+        fail "AND before OR: $(cat out)"
+
+    # In the order --sort chooses: the filter that the search builds gives the search's rows.
+    same_output --filter "UPPER(CPV_DESC) LIKE '%OBST%'" --sort desc -- --desc obst --sort desc
+    same_output --sort=desc --filter="CPV_ID >= '03' AND CPV_ID < '039999999'" -- --code 03 --sort desc
+    run --filter "CPV_ID <= '03110000'" --sort desc --print-filter
+    [ "$status" -eq 0 ] && [ "$(cut -f 1 out | tr '\n' ' ')" = "FILTER[CPV_ID <= '03110000'] 03110000 03000000 03100000 " ] ||
+        fail "--sort desc --print-filter: $(cat out)"
+    # The modes that show the table take the filtered rows.
+    run --filter "CPV_ID = '03111000'" --locate
+    [ "$status" -eq 0 ] && [ "$(cat out)" = $'03111000\t03111000: Saatgut' ] || fail "--locate: $(cat out)"
+    if [ -n "$report_program" ]; then
+        run --filter "CPV_ID <= '03110000'" --report-summary
+        [ "$status" -eq 0 ] && [ "$(cat out)" = $'1\t3\t03000000..03110000\npages\t1' ] ||
+            fail "--report-summary: status $status, $(cat out) $(cat err)"
+    fi
+}
+
+# A rejected expression: the reader's message on standard error, no rows, status 2. Together with
+# --code or --desc the call is wrong.
+case_filter_refused() {
+    local expression message
+    while IFS='|' read -r expression message; do
+        run --filter "$expression"
+        [ "$status" -eq 2 ] || fail "--filter '$expression': exit status $status, expected 2"
+        [ "$(cat err)" = "$message" ] || fail "--filter '$expression': standard error '$(cat err)', expected '$message'"
+        [ ! -s out ] || fail "--filter '$expression': rows for a rejected expression: $(head -c 200 out)"
+    done <<'END'
+CPV_ID =|Ausdruck erwartet, jedoch leer vorgefunden.
+CPV_ID = '03|Nicht begrenzte String-Konstante.
+CPV_ID = '03' %|Ungültiges Zeichen in Filterausdruck: '%'
+(CPV_ID = '03'|Filterausdruck fehlerhaft abgeschlossen.
+CPV_ID = 3|Fehlende Typübereinstimmung im Ausdruck.
+CPV_ID IS 'x'|Ungültige Verwendung eines Schlüsselworts.
+CPV_ID|Ungültiger Filterausdruck.
+CODE = '03'|ClientDataSet1: Das Feld 'CODE' wurde nicht gefunden.
+END
+    run --filter "CPV_DESC = 'Äpfel" --print-filter
+    [ "$status" -eq 2 ] && [ ! -s out ] || fail "a rejected expression with --print-filter: status $status, $(cat out)"
+    if [ -n "$report_program" ]; then
+        run --filter "CPV_ID <=" --report-summary
+        [ "$status" -eq 2 ] && [ ! -s out ] && [ "$(cat err)" = "Ausdruck erwartet, jedoch leer vorgefunden." ] ||
+            fail "a rejected expression with --report-summary: status $status, $(cat out) $(cat err)"
+    fi
+    refused "options '--filter' and '--code' cannot be combined" --filter "CPV_ID = '03000000'" --code 03
+    refused "options '--desc' and '--filter' cannot be combined" --desc obst --sort desc --filter "CPV_ID = '03'"
+    refused "options '--filter' and '--tree' cannot be combined" --filter "CPV_ID = '03'" --tree
+    refused "options '--filter' and '--page-file' cannot be combined" --filter "CPV_ID = '03'" --page-file x.ndr
+    run --filter $'CPV_DESC = \'\xe4\''
+    [ "$status" -eq 2 ] && [ "$(cat err)" = "cpvquery: option '--filter': the value is not valid UTF-8" ] ||
+        fail "--filter with a byte that is not UTF-8: status $status, $(cat err)"
 }
 
 run_case "$case_name" cpvquery_cli.sh
