@@ -2,6 +2,7 @@
 
 #include "AccessibleFocus.h"
 #include "AnnouncementWhenActive.h"
+#include "ClassicFonts.h"
 #include "ClassicTreeStyle.h"
 #include "CodeCopyCommands.h"
 #include "CodeList.h"
@@ -20,7 +21,6 @@
 #include "Search.h"
 #include "SystemClock.h"
 #include "TreeWidgetNodes.h"
-#include "ClassicFonts.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -69,6 +69,40 @@ public:
         if (element == SE_TabWidgetTabContents && option != nullptr)
             return option->rect.marginsRemoved(PageMargins);
         return FocusFrameStyle::subElementRect(element, option, widget);
+    }
+};
+
+// The first control of a page in the order Tab visits them.
+QWidget* firstControlOf(QWidget* page) {
+    for (QWidget* widget = page->nextInFocusChain(); widget != page; widget = widget->nextInFocusChain()) {
+        if (page->isAncestorOf(widget) && (widget->focusPolicy() & Qt::TabFocus) == Qt::TabFocus &&
+            widget->isVisibleTo(page) && widget->isEnabled())
+            return widget;
+    }
+    return nullptr;
+}
+
+// The page control: Ctrl+Tab and Ctrl+Shift+Tab, which the toolkit's tab widget handles, also take
+// the keyboard into the page they show, from the tab strip too, so that the arrow keys act on the
+// page at once: to the control of that page that had the focus last, else to its first control.
+class PageControl final : public QTabWidget {
+public:
+    using QTabWidget::QTabWidget;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        const QWidget* before = currentWidget();
+        QTabWidget::keyPressEvent(event);
+        QWidget* page = currentWidget();
+        if (page == nullptr || page == before)
+            return;
+        QWidget* control = page->focusWidget();
+        if (control == nullptr || !control->isVisible() || !control->isEnabled())
+            control = firstControlOf(page);
+        if (control != nullptr)
+            control->setFocus(event->key() == Qt::Key_Backtab || (event->modifiers() & Qt::ShiftModifier)
+                                  ? Qt::BacktabFocusReason
+                                  : Qt::TabFocusReason);
     }
 };
 
@@ -140,7 +174,7 @@ TDlgSearchCPV::TDlgSearchCPV(SystemClock* clock, QWidget* parent) : QMainWindow(
     createTables();
     createMenu();
 
-    PageControl1 = new QTabWidget(this);
+    PageControl1 = new PageControl(this);
     auto* pageStyle = new PageControlStyle;
     pageStyle->setParent(PageControl1);
     PageControl1->setStyle(pageStyle);

@@ -1,9 +1,9 @@
 #include "DlgStatus.h"
 
+#include "ClassicFonts.h"
 #include "ImmediatePaint.h"
 #include "TitleBar.h"
 #include "WindowPlacement.h"
-#include "ClassicFonts.h"
 
 #include <QLabel>
 
@@ -43,8 +43,15 @@ bool fitOuterWidth(TDlgStatus& dlg) {
 } // namespace
 
 TDlgStatus::TDlgStatus(QWidget* owner)
-    : QDialog(owner,
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint) {
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::MSWindowsFixedSizeDialogHint | Qt::WindowDoesNotAcceptFocus) {
+    // The window only tells; it never takes the keyboard. A window that is activated while it is
+    // shown and hidden again within one blocked handler leaves some window managers (openbox)
+    // with the keyboard handed to neither window, and the keys typed next go nowhere; a screen
+    // reader would also announce the main window anew after every search. So the main window
+    // keeps the activation and the keyboard throughout, and keys typed meanwhile reach it once
+    // the operation has ended.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QStringLiteral("Status"));
     setFont(classicFont(QStringLiteral("MS Sans Serif"), 11));
     setBackgroundRole(QPalette::Button);
@@ -83,7 +90,6 @@ void ShowStatus(TDlgStatus* dlg, const QString& text) {
     dlg->placed_ = true;
     ImmediatePaint immediatePaint(*dlg);
     dlg->show();
-    dlg->activateWindow();
     immediatePaint.paint();
 
     // The window system reports a window's frame only once it shows the window, so the first

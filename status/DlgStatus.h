@@ -31,7 +31,8 @@ private:
 };
 
 // Shows the status window with the text, its width fitted to it, and paints it at once, so that
-// the text is on the screen while the caller blocks the event loop. The first showing centres the
+// the text is on the screen while the caller blocks the event loop. It is shown without taking
+// the activation: the window that had the keyboard keeps it. The first showing centres the
 // window on the screen; later ones keep its left and top. Throws std::invalid_argument without a
 // window.
 void ShowStatus(TDlgStatus* dlg, const QString& text);

@@ -16,8 +16,8 @@ kodexa_install_missing() {
 KODEXA_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev
     libjpeg62-turbo-dev libxcb1-dev fonts-liberation fonts-wine fontconfig qt6-translations-l10n librsvg2-bin)
 KODEXA_TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libsqlite3-dev sqlite3
-    xvfb xauth poppler-utils cups printer-driver-cups-pdf openbox metacity desktop-file-utils appstream man-db
-    python3 qt6-base-private-dev)
+    xvfb xauth poppler-utils cups printer-driver-cups-pdf openbox metacity icewm desktop-file-utils appstream man-db
+    python3 qt6-base-private-dev libxcb-xtest0-dev)
 # Not for the tests: what tools/accessibility_probe.sh needs to look at the program through the
 # desktop's accessibility bus (orca only for its --orca).
 KODEXA_PROBE_PACKAGES=(xvfb dbus openbox at-spi2-core python3-pyatspi orca)

@@ -3,7 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
-kodexa_install_missing "${KODEXA_BUILD_PACKAGES[@]}" googletest libgtest-dev libbenchmark-dev libsqlite3-dev
+kodexa_install_missing "${KODEXA_BUILD_PACKAGES[@]}" googletest libgtest-dev libbenchmark-dev libsqlite3-dev \
+    libxcb-xtest0-dev
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target Kodexa

@@ -5,6 +5,7 @@
 #include "DataPacket.h"
 
 #include <stdexcept>
+#include <utility>
 
 namespace kodexa::report {
 
@@ -47,13 +48,26 @@ void TRvDataSetConnection::restore() {
         return;
     opened_ = false;
     TClientDataSet& data = table();
-    if (restoreDataSet_ && !wasActive_)
-        data.close();
-    if (controlsDisabled_)
+    // The controls learn of the table once it is back as it was, also when putting it back
+    // fails: a grid then shows the record on the line it stood on, as after a change of order,
+    // rather than following the walk to its end.
+    const bool enableControls = std::exchange(controlsDisabled_, false);
+    try {
+        putTableBack(data);
+    } catch (...) {
+        if (enableControls)
+            data.enableControls();
+        throw;
+    }
+    if (enableControls)
         data.enableControls();
-    controlsDisabled_ = false;
+}
+
+void TRvDataSetConnection::putTableBack(TClientDataSet& data) {
     if (!restoreDataSet_)
         return;
+    if (!wasActive_)
+        data.close();
     data.setFilter(savedFilter_);
     data.setFiltered(savedFiltered_);
     // An empty view had no record to mark; going to that mark would fail after every such print.

@@ -42,6 +42,8 @@ public:
 
 private:
     TClientDataSet& table() const;
+    // Open state, filter and record as they were before the walk.
+    void putTableBack(TClientDataSet& data);
 
     std::string name_;
     TClientDataSet* dataSet_ = nullptr;

@@ -49,12 +49,16 @@ std::optional<SaveChoice> StandardPreviewPrompts::saveFileName(QWidget* parent, 
 
 std::optional<QString> StandardPreviewPrompts::inputText(QWidget* parent, const QString& caption,
                                                          const QString& prompt, const QString& defaultText) {
-    bool accepted = false;
-    const QString text =
-        QInputDialog::getText(parent, caption, prompt, QLineEdit::Normal, defaultText, &accepted);
-    if (!accepted)
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    // The report windows speak English: the buttons too, not in the toolkit's translation.
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Cancel"));
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return text;
+    return dialog.textValue();
 }
 
 void StandardPreviewPrompts::showError(QWidget* parent, const QString& message) {

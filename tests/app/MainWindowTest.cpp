@@ -160,6 +160,28 @@ private slots:
         QCOMPARE(window->DataSource1->rowCount(), 9454);
     }
 
+    // Ctrl+Tab and Ctrl+Shift+Tab take the keyboard into the next page, from the tab strip (where
+    // it is at start) as from a control: the arrow keys act on the tree at once, and back on the
+    // table page the control that had the focus there has it again.
+    void ctrlTabTakesTheKeyboardIntoTheNextPage() {
+        focusOn(window->PageControl1->tabBar());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet2);
+        QCOMPARE(QApplication::focusWidget(), window->TreeView1);
+        window->TreeView1->setCurrentItem(window->TreeView1->topLevelItem(0));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+        QVERIFY(window->TreeView1->currentItem() != window->TreeView1->topLevelItem(0));
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet1);
+        QCOMPARE(QApplication::focusWidget(), window->DBGrid1);
+        window->Edit2->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet1);
+        QCOMPARE(QApplication::focusWidget(), window->Edit2);
+    }
+
     void aRejectedSearchReportsAndShowsAllRows() {
         window->Edit1->setText(QStringLiteral("03"));
         window->BitBtn1->click();
@@ -496,34 +518,29 @@ private slots:
         window->DBGrid1->selectRow(7);
         const std::string current = window->ClientDataSet1.fieldAsString("CPV_ID");
 
-        QString statusLine;
-        QString previewStatus;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, [&] {
-            for (QWidget* widget : QApplication::topLevelWidgets()) {
-                if (!widget->isVisible())
-                    continue;
-                if (widget->objectName() == QStringLiteral("RPStatusForm") && statusLine.isEmpty())
-                    statusLine = widget->findChild<QLabel*>(QStringLiteral("StatusLabel"))->text();
-                if (widget->objectName() == QStringLiteral("RavePreviewForm")) {
-                    QCOMPARE(widget->windowTitle(), QStringLiteral("Vorschau"));
-                    previewStatus = widget->findChild<QStatusBar*>()->currentMessage();
-                    if (previewStatus.isEmpty())
-                        previewStatus = widget->findChild<QStatusBar*>()->findChild<QLabel*>()->text();
-                    widget->close();
-                }
-            }
-        });
-        poll.start(0);
-        window->BitBtn2->click();
-        poll.stop();
+        const PrintRun run = printAndClosePreview();
 
-        QCOMPARE(statusLine, QStringLiteral("Drucke Seite 1"));
-        QVERIFY(previewStatus.startsWith(QStringLiteral("Page 1 of ")));
+        QCOMPARE(run.statusLine, QStringLiteral("Drucke Seite 1"));
+        QVERIFY(run.previewStatus.startsWith(QStringLiteral("Page 1 of ")));
         QCOMPARE(window->ClientDataSet1.fieldAsString("CPV_ID"), current);
         QCOMPARE(window->ClientDataSet1.indexFieldNames(), std::string("CPV_DESC"));
         QVERIFY(window->ClientDataSet1.filtered());
         QCOMPARE(window->DBGrid1->currentIndex().row(), 7);
+    }
+
+    // The print run walks the table to its end; afterwards the grid shows the same stretch as before.
+    void afterPrintingTheCurrentRecordKeepsItsLine() {
+        window->Edit1->setText(QStringLiteral("03"));
+        window->BitBtn1->click();
+        TDBGrid* grid = window->DBGrid1;
+        grid->scrollTo(window->DataSource1->index(100, 0), QAbstractItemView::PositionAtTop);
+        grid->selectRow(110);
+        QCOMPARE(grid->rowAt(0), 100);
+
+        printAndClosePreview();
+
+        QCOMPARE(grid->currentIndex().row(), 110);
+        QCOMPARE(grid->rowAt(0), 100);
     }
 
     void theSplashShowsBeforeTheWindowForFiveSeconds() {
@@ -716,6 +733,36 @@ private slots:
     }
 
 private:
+    struct PrintRun {
+        QString statusLine;    // the report status window's first text
+        QString previewStatus; // the preview's status bar
+    };
+
+    // "D&rucken", closing the preview as soon as it shows.
+    PrintRun printAndClosePreview() {
+        PrintRun run;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (!widget->isVisible())
+                    continue;
+                if (widget->objectName() == QStringLiteral("RPStatusForm") && run.statusLine.isEmpty())
+                    run.statusLine = widget->findChild<QLabel*>(QStringLiteral("StatusLabel"))->text();
+                if (widget->objectName() == QStringLiteral("RavePreviewForm")) {
+                    QCOMPARE(widget->windowTitle(), QStringLiteral("Vorschau"));
+                    run.previewStatus = widget->findChild<QStatusBar*>()->currentMessage();
+                    if (run.previewStatus.isEmpty())
+                        run.previewStatus = widget->findChild<QStatusBar*>()->findChild<QLabel*>()->text();
+                    widget->close();
+                }
+            }
+        });
+        poll.start(0);
+        window->BitBtn2->click();
+        poll.stop();
+        return run;
+    }
+
     // Shortcuts reach the focus widget of the active window; the status window of a search takes
     // the activation away offscreen.
     void focusOn(QWidget* widget) {

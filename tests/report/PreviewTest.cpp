@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
@@ -630,8 +631,26 @@ void PreviewTest::theToolkitsGermanTextsLeaveTheWindowsEnglish() {
         toolkitGerman.load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
     QVERIFY(QCoreApplication::installTranslator(&toolkitGerman));
     const QStringList underGerman = allTexts();
+
+    // The "Go to Page" box keeps its buttons in the language of its prompt (the program installs
+    // the toolkit's German texts before any window exists).
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+    StandardPreviewPrompts standard;
+    QStringList goToPageButtons;
+    testsupport::WindowDriver driver([&] {
+        if (auto* box = testsupport::visibleWindow<QInputDialog>()) {
+            for (const QAbstractButton* button : box->findChildren<QAbstractButton*>())
+                goToPageButtons << button->text();
+            box->reject();
+        }
+    });
+    QCOMPARE(standard.inputText(preview.get(), QStringLiteral("Go to Page"),
+                                QStringLiteral("Enter page to move to:"), QStringLiteral("1")),
+             std::nullopt);
     QCoreApplication::removeTranslator(&toolkitGerman);
     QCOMPARE(underGerman, english);
+    goToPageButtons.sort();
+    QCOMPARE(goToPageButtons, (QStringList{QStringLiteral("Cancel"), QStringLiteral("OK")}));
 }
 
 QTEST_MAIN(PreviewTest)

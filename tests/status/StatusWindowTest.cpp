@@ -48,7 +48,7 @@ private slots:
     void laterShowingKeepsTopLeftAndFitsNewText();
     void showingWhileVisibleFitsNewText();
     void onlyTheProgramHidesIt();
-    void hidingReturnsActivationToOwner();
+    void theOwnerKeepsTheActivation();
     void textIsOnScreenAtOnce();
     void refusesMissingWindow();
     void centringKeepsTitleBarOnDesktop();
@@ -107,7 +107,10 @@ void StatusWindowTest::onlyTheProgramHidesIt() {
     QVERIFY(!dlg.isVisible());
 }
 
-void StatusWindowTest::hidingReturnsActivationToOwner() {
+// The window only tells: the window that had the keyboard keeps the activation while it shows
+// and after it is hidden. (The offscreen platform activates every window it shows; the keys that
+// follow a search on a real X server are tested under window managers in the main window's tests.)
+void StatusWindowTest::theOwnerKeepsTheActivation() {
     QWidget owner;
     owner.resize(300, 200);
     owner.show();
@@ -116,7 +119,9 @@ void StatusWindowTest::hidingReturnsActivationToOwner() {
     auto* dlg = new TDlgStatus(&owner);
 
     ShowStatus(dlg, kSearchText);
-    QVERIFY(QTest::qWaitForWindowActive(dlg));
+    QVERIFY(dlg->isVisible());
+    QVERIFY(dlg->testAttribute(Qt::WA_ShowWithoutActivating));
+    QVERIFY(dlg->windowFlags() & Qt::WindowDoesNotAcceptFocus);
     dlg->hide();
     QVERIFY(QTest::qWaitForWindowActive(&owner));
 }
