@@ -1,6 +1,7 @@
 #include "DlgSearch.h"
 
 #include "AccessibleFocus.h"
+#include "AccessibleLineEdit.h"
 #include "AnnouncementWhenActive.h"
 #include "ClassicFonts.h"
 #include "ClassicTreeStyle.h"
@@ -169,6 +170,7 @@ TDlgSearchCPV::TDlgSearchCPV(SystemClock* clock, QWidget* parent) : QMainWindow(
         ownClock_ = std::make_unique<SteadySystemClock>();
         clock_ = ownClock_.get();
     }
+    installLineEditAccessibility();
     setWindowTitle(QStringLiteral("Suche in den CPV-Codes 2007"));
     applyWindowFont();
     createTables();

@@ -1,5 +1,6 @@
 #include "PageAreaAccessible.h"
 
+#include "AccessibleTextPieces.h"
 #include "PageReading.h"
 #include "PreviewForm.h"
 #include "ReportFonts.h"
@@ -80,7 +81,7 @@ private:
     double baseline_;
 };
 
-class AccessiblePageArea final : public QAccessibleWidget, public QAccessibleTextInterface {
+class AccessiblePageArea final : public QAccessibleWidget, public TextInterfaceWithPieces {
 public:
     explicit AccessiblePageArea(PageArea* area) : QAccessibleWidget(area, QAccessible::Document) {}
 

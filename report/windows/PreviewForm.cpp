@@ -1,6 +1,7 @@
 #include "PreviewForm.h"
 
 #include "AccessibleAnnouncement.h"
+#include "AccessibleLineEdit.h"
 #include "PageAreaAccessible.h"
 #include "PageFiles.h"
 #include "PagePainter.h"
@@ -131,6 +132,7 @@ void PageView::paintEvent(QPaintEvent* event) {
 
 PageArea::PageArea(PageView* view, QWidget* parent) : QScrollArea(parent), view_(view) {
     installPageAreaAccessibility();
+    installLineEditAccessibility(); // the Page and Zoom fields, the Go to Page box
     setBackgroundRole(QPalette::Dark);
     setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     setWidget(view_);

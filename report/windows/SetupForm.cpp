@@ -1,5 +1,6 @@
 #include "SetupForm.h"
 
+#include "AccessibleLineEdit.h"
 #include "PrinterSystem.h"
 #include "ScreenPlacement.h"
 
@@ -44,6 +45,7 @@ TRPSetupForm::TRPSetupForm(const SystemSettings& settings, int pageCount, QPrint
                            PrinterSystem& printers, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint), pageCount_(pageCount),
       printer_(printer), printers_(printers) {
+    installLineEditAccessibility();
     setObjectName(QStringLiteral("RPSetupForm"));
     setWindowTitle(QStringLiteral("Output Options"));
     QFont font(QStringLiteral("Arial"));

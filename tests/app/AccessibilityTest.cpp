@@ -10,6 +10,7 @@
 #include "DlgSearch.h"
 #include "DlgStatus.h"
 #include "ProgramStart.h"
+#include "TextQueries.h"
 #include "SystemClock.h"
 
 #include <QAccessible>
@@ -113,8 +114,8 @@ class AccessibilityTest : public QObject {
     std::unique_ptr<InstantClock> fakeClock;
     std::unique_ptr<TDlgSearchCPV> window;
 
-    // Shortcuts and focus reach the active window only; a search's status window takes the
-    // activation for a moment.
+    // Shortcuts and focus reach the active window only; the offscreen platform activates every
+    // window it shows, a search's status window too, for a moment.
     void activate() {
         QApplication::setActiveWindow(window.get());
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
@@ -149,6 +150,7 @@ private slots:
 
     void contrastIsMeasuredAsTheGuidelinesDo();
     void theInputsAreNamedByTheirLabels();
+    void theInputsAnswerEveryTextQuery();
     void aSearchAnnouncesHowManyCodesItFound();
     void aSortAnnouncesTheNewOrder();
     void anAnnouncementFollowsTheWindowsActivation();
@@ -199,6 +201,12 @@ void AccessibilityTest::theInputsAreNamedByTheirLabels() {
     QCOMPARE(window->Label1->text(), QStringLiteral("Code beginnend mit "));
 }
 
+// A reader moving by word or line asks at every offset; the answers come at once and are right.
+void AccessibilityTest::theInputsAnswerEveryTextQuery() {
+    for (QLineEdit* input : {window->Edit1, window->Edit2})
+        QCOMPARE(testing::wrongTextAnswer(*input), QString());
+}
+
 void AccessibilityTest::aSearchAnnouncesHowManyCodesItFound() {
     struct Case {
         QString code;
@@ -239,8 +247,9 @@ void AccessibilityTest::aSortAnnouncesTheNewOrder() {
     QCOMPARE(window->StatusBar1->currentMessage(), QString());
 }
 
-// The status window of a search takes the activation; the window reads itself out again when it
-// gets it back, and the outcome is announced after that, so that the reading does not cut it short.
+// Where the status window of a search took the activation (the offscreen platform gives it every
+// window it shows), the window reads itself out again when it gets it back, and the outcome is
+// announced after that, so that the reading does not cut it short.
 void AccessibilityTest::anAnnouncementFollowsTheWindowsActivation() {
     AccessibleEventLog log;
     search(QStringLiteral("0312"));

@@ -10,6 +10,7 @@
 #include "ReportWindows.h"
 #include "SetupForm.h"
 #include "StatusForm.h"
+#include "TextQueries.h"
 #include "ViewportFocusRing.h"
 #include "WindowDriver.h"
 
@@ -17,6 +18,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -102,6 +104,7 @@ private slots:
     void theStatusWindowIsNamed();
     void theClosedStatusWindowStillAnswersUntilTheRunEnds();
     void theOutputOptionsNameEveryControl();
+    void everyInputAnswersEveryTextQuery();
 
 private:
     template <typename Widget = QWidget> Widget* child(const char* name) const {
@@ -604,6 +607,29 @@ void PreviewAccessibilityTest::theOutputOptionsNameEveryControl() {
              QStringLiteral("From"));
     QCOMPARE(accessibleOf(setup.findChild<QWidget*>(QStringLiteral("ToED")))->text(QAccessible::Name),
              QStringLiteral("to"));
+}
+
+// A reader moving by word or line asks at every offset: the Page and Zoom fields, the Go to Page
+// box and the output options' fields answer at once and right.
+void PreviewAccessibilityTest::everyInputAnswersEveryTextQuery() {
+    for (const char* name : {"PageEdit", "ZoomEdit"})
+        QVERIFY2(testing::wrongTextAnswer(*child<QLineEdit>(name)).isEmpty(), name);
+
+    QString goToPage = QStringLiteral("box not shown");
+    testsupport::WindowDriver driver([&] {
+        if (auto* box = testsupport::visibleWindow<QInputDialog>()) {
+            goToPage = testing::wrongTextAnswer(*box->findChild<QLineEdit*>());
+            box->reject();
+        }
+    });
+    StandardPreviewPrompts().inputText(preview.get(), QStringLiteral("Go to Page"),
+                                       QStringLiteral("Enter page to move to:"), QStringLiteral("100"));
+    QCOMPARE(goToPage, QString());
+
+    const std::unique_ptr<QPrinter> printer = printers->currentPrinter();
+    TRPSetupForm setup(settings, 5, printer.get(), *printers);
+    for (QLineEdit* field : setup.findChildren<QLineEdit*>())
+        QVERIFY2(testing::wrongTextAnswer(*field).isEmpty(), qPrintable(field->objectName()));
 }
 
 QTEST_MAIN(PreviewAccessibilityTest)
