@@ -2,6 +2,7 @@
 
 #include "AccessibleFocus.h"
 #include "AccessibleLineEdit.h"
+#include "AccessibleTabStrip.h"
 #include "AnnouncementWhenActive.h"
 #include "ClassicFonts.h"
 #include "ClassicTreeStyle.h"
@@ -34,6 +35,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcutEvent>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -107,6 +109,29 @@ protected:
     }
 };
 
+// A radio button's accelerator checks it before it takes the focus (the toolkit does it the other
+// way round), so that a screen reader meets the button already checked rather than announcing
+// it "not selected" while the sort it starts runs.
+class CheckBeforeFocus final : public QObject {
+public:
+    explicit CheckBeforeFocus(QRadioButton* button) : QObject(button), button_(button) {
+        button->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != button_ || event->type() != QEvent::Shortcut ||
+            static_cast<QShortcutEvent*>(event)->isAmbiguous() || !button_->isEnabled())
+            return false;
+        button_->click();
+        button_->setFocus(Qt::ShortcutFocusReason);
+        return true;
+    }
+
+private:
+    QRadioButton* button_;
+};
+
 // Keeps a child at its distance from its parent's right and bottom edges.
 class AnchorRightBottom final : public QObject {
 public:
@@ -171,6 +196,7 @@ TDlgSearchCPV::TDlgSearchCPV(SystemClock* clock, QWidget* parent) : QMainWindow(
         clock_ = ownClock_.get();
     }
     installLineEditAccessibility();
+    installPageControlAccessibility();
     setWindowTitle(QStringLiteral("Suche in den CPV-Codes 2007"));
     applyWindowFont();
     createTables();
@@ -291,6 +317,8 @@ QWidget* TDlgSearchCPV::createSortPanel() {
     RadioButton1->setChecked(true);
     RadioButton2 = new QRadioButton(QStringLiteral("sortiert nach &Bezeichnung"), panel);
     RadioButton2->setGeometry(128, 16, 145, 17);
+    new CheckBeforeFocus(RadioButton1);
+    new CheckBeforeFocus(RadioButton2);
     BitBtn2 = makeGlyphButton(QStringLiteral("D&rucken"), printerGlyph(), panel);
     BitBtn2->setGeometry(583, 8, 91, 25);
     new AnchorRightBottom(BitBtn2, 679 - 583 - 91, SortPanelHeight - 8 - 25);
@@ -356,6 +384,11 @@ void TDlgSearchCPV::describeForAssistiveTechnology() {
             .arg(GridShowInTree->shortcut().toString(QKeySequence::NativeText)));
     TreeView1->setAccessibleName(QStringLiteral("CPV-Codes"));
     ProgressBar1->setAccessibleName(QStringLiteral("Aufbau des Baums"));
+    // A reader names the page the focus enters, also when the program switches pages; and the
+    // menu it opens.
+    for (int page = 0; page < PageControl1->count(); ++page)
+        PageControl1->widget(page)->setAccessibleName(PageControl1->tabText(page));
+    Datei1->setAccessibleName(QStringLiteral("Datei"));
     reportCurrentItemOnFocus(*DBGrid1);
     reportCurrentItemOnFocus(*TreeView1);
 }

@@ -151,8 +151,10 @@ private slots:
     void contrastIsMeasuredAsTheGuidelinesDo();
     void theInputsAreNamedByTheirLabels();
     void theInputsAnswerEveryTextQuery();
+    void thePageControlTellsItsPagesAlone();
     void aSearchAnnouncesHowManyCodesItFound();
     void aSortAnnouncesTheNewOrder();
+    void aSortByItsAcceleratorFocusesTheCheckedButton();
     void anAnnouncementFollowsTheWindowsActivation();
     void aRejectedSearchAnnouncesNothing();
     void theGridIsNamedAndDescribesItsWayToTheTree();
@@ -207,6 +209,29 @@ void AccessibilityTest::theInputsAnswerEveryTextQuery() {
         QCOMPARE(testing::wrongTextAnswer(*input), QString());
 }
 
+// The tab strip has one child a page, named, the current one selected, each pressed to show its
+// page; the stack of pages is a plain container, each page named as its tab; the menu is named.
+void AccessibilityTest::thePageControlTellsItsPagesAlone() {
+    QAccessibleInterface* strip = accessible(window->PageControl1->tabBar());
+    QCOMPARE(strip->role(), QAccessible::PageTabList);
+    QCOMPARE(strip->childCount(), window->PageControl1->count());
+    for (int page = 0; page < strip->childCount(); ++page) {
+        QAccessibleInterface* tab = strip->child(page);
+        QCOMPARE(tab->role(), QAccessible::PageTab);
+        QCOMPARE(tab->text(QAccessible::Name), window->PageControl1->tabText(page));
+        QCOMPARE(tab->state().selected, page == window->PageControl1->currentIndex());
+        QCOMPARE(strip->indexOfChild(tab), page);
+        QCOMPARE(tab->parent(), strip);
+        QCOMPARE(accessible(window->PageControl1->widget(page))->text(QAccessible::Name),
+                 window->PageControl1->tabText(page));
+    }
+    strip->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet2);
+    QVERIFY(strip->child(1)->state().selected);
+    QCOMPARE(accessible(window->TabSheet2->parentWidget())->role(), QAccessible::Client);
+    QCOMPARE(accessible(window->Datei1)->text(QAccessible::Name), QStringLiteral("Datei"));
+}
+
 void AccessibilityTest::aSearchAnnouncesHowManyCodesItFound() {
     struct Case {
         QString code;
@@ -245,6 +270,27 @@ void AccessibilityTest::aSortAnnouncesTheNewOrder() {
     QTRY_COMPARE(log.announcements(), (std::vector<QString>{QStringLiteral("Sortiert nach Bezeichnung"),
                                                             QStringLiteral("Sortiert nach Code")}));
     QCOMPARE(window->StatusBar1->currentMessage(), QString());
+}
+
+// Alt+B sorts and takes the focus to the button, which a reader meets checked.
+void AccessibilityTest::aSortByItsAcceleratorFocusesTheCheckedButton() {
+    focusOn(window->Edit1);
+    AccessibleEventLog log;
+    QTest::keyClick(window.get(), Qt::Key_B, Qt::AltModifier);
+    QVERIFY(window->RadioButton2->isChecked());
+    activate();
+    QCOMPARE(QApplication::focusWidget(), window->RadioButton2);
+    QCOMPARE(window->ClientDataSet1.indexFieldNames(), std::string("CPV_DESC"));
+    const auto isOn = [&](QAccessible::Event type) {
+        return [&, type](const AccessibleEventLog::Entry& entry) {
+            return entry.type == type && entry.object == window->RadioButton2;
+        };
+    };
+    const auto checked = std::find_if(log.entries().begin(), log.entries().end(), isOn(QAccessible::StateChanged));
+    const auto focused = std::find_if(log.entries().begin(), log.entries().end(), isOn(QAccessible::Focus));
+    QVERIFY(checked != log.entries().end());
+    QVERIFY(focused != log.entries().end());
+    QVERIFY(checked < focused);
 }
 
 // Where the status window of a search took the activation (the offscreen platform gives it every
