@@ -336,10 +336,17 @@ def dump_tree_view(scenario):
 def build_scenario(program):
     s = Scenario(program, "Kodexa")
     s.add("main window at start (focus on the tab strip)", lambda sc: (dump_windows(sc), dump_focus(sc)))
+    s.add("Right on the tab strip: the tree page", lambda sc: key("Right"), 2500)
+    s.add("Left: back to the table page", lambda sc: key("Left"), 1200)
     s.add("Tab into the grid", lambda sc: key("Tab"), 1200)
     s.add("where am I", dump_focus, 100)
     s.add("Down in the grid", lambda sc: key("Down"))
     s.add("Tab to 'Code beginnend mit', type 03, Enter", lambda sc: (key("Tab"), type_text("03"), key("Return")), 2000)
+    s.add("Ctrl+Left in the filled input", lambda sc: key("Left", "ctrl"), 1200)
+    s.add("Ctrl+Right", lambda sc: key("Right", "ctrl"), 1200)
+    s.add("Home", lambda sc: key("Home"), 1200)
+    s.add("End", lambda sc: key("End"), 1200)
+    s.add("Tab, then Shift+Tab: the focus enters the filled input", lambda sc: (key("Tab"), key("Tab", "shift")), 1500)
     s.add("Alt+B: sort by description", lambda sc: key("b", "alt"), 2000)
     s.add("Alt+C: sort by code", lambda sc: key("c", "alt"), 2000)
     s.add("Shift+Tab four times, back into the grid",
