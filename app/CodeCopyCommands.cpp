@@ -34,7 +34,8 @@ CodeCopyCommands::CodeCopyCommands(QAbstractItemView* view, CurrentRecord curren
 
 QAction* CodeCopyCommands::addCommand(const QString& text, const QList<QKeySequence>& shortcuts,
                                       std::function<void()> run) {
-    menu_->addSeparator();
+    if (menu_->actions().size() == 2) // the copy commands alone so far
+        menu_->addSeparator();
     return createAction(text, shortcuts, std::move(run));
 }
 

@@ -36,10 +36,12 @@ public:
 
     CodeCopyCommands(QAbstractItemView* view, CurrentRecord current);
 
-    // Adds a command on the current record below the copy commands, after a separator, with its
-    // shortcuts (the first is the one the menu shows). `run` is entered through the application's
+    // Adds a command on the current record below the copy commands, the first after a separator,
+    // with its shortcuts (the first is the one the menu shows). `run` is entered through the application's
     // error report.
     QAction* addCommand(const QString& text, const QList<QKeySequence>& shortcuts, std::function<void()> run);
+    // The record the view has current now, if any.
+    std::optional<CopiedRecord> currentRecord() const { return current_(); }
 
     QAction* copyCode() const { return copyCode_; }
     QAction* copyCodeAndDescription() const { return copyCodeAndDescription_; }

@@ -3,6 +3,7 @@
 #include "AccessibleFocus.h"
 #include "AccessibleLineEdit.h"
 #include "AccessibleTabStrip.h"
+#include "AccessibleAnnouncement.h"
 #include "AnnouncementWhenActive.h"
 #include "ClassicFonts.h"
 #include "ClassicTreeStyle.h"
@@ -18,6 +19,10 @@
 #include "ErrorReport.h"
 #include "FocusFrameStyle.h"
 #include "Glyphs.h"
+#include "KeywordSearchPage.h"
+#include "MerklisteFile.h"
+#include "MerklistePage.h"
+#include "OutputFile.h"
 #include "ProgressBarIndicator.h"
 #include "QtText.h"
 #include "Search.h"
@@ -25,6 +30,8 @@
 #include "TreeWidgetNodes.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QToolTip>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -56,6 +63,8 @@ constexpr int StatusBarHeight = 19;
 constexpr int SearchPanelHeight = 73;
 constexpr int SortPanelHeight = 41;
 constexpr int ProgressBarHeight = 16;
+// How long the outcome of adding to the Merkliste stays beside the row.
+constexpr int MerklisteOutcomeMs = 2500;
 constexpr int WindowFontPixels = 11; // Tahoma 8 pt at 96 dpi
 // A page of the page control sits 4 pixels inside its left, right and bottom edges and 24 below
 // its top, under the tab strip: a 2-pixel raised frame and a 2-pixel margin of button face.
@@ -217,6 +226,10 @@ TDlgSearchCPV::TDlgSearchCPV(SystemClock* clock, QWidget* parent) : QMainWindow(
     BitBtn2->setStyle(buttonStyle);
     PageControl1->addTab(TabSheet1, QStringLiteral("Tabellenansicht"));
     PageControl1->addTab(TabSheet2, QStringLiteral("Baumansicht"));
+    KeywordPage = new KeywordSearchPage;
+    PageControl1->addTab(KeywordPage, QStringLiteral("Stichwortsuche"));
+    MerklisteTab = new MerklistePage(Merkliste);
+    PageControl1->addTab(MerklisteTab, QStringLiteral("Merkliste"));
     setCentralWidget(PageControl1);
 
     StatusBar1 = new QStatusBar(this);
@@ -260,6 +273,10 @@ void TDlgSearchCPV::createTables() {
     codelist::loadCarried(ClientDataSet1);
     codelist::loadCarried(QueryCPVTree);
     DataSource1 = new TDataSource(ClientDataSet1);
+    // The Merkliste's file names codes; their terms come from the list, read once in code order.
+    for (std::size_t row = 0; row < ClientDataSet1.recordCount(); ++row)
+        codeTerms_.add(std::string(ClientDataSet1.valueAt(row, 0).value_or("")),
+                       std::string(ClientDataSet1.valueAt(row, 1).value_or("")));
 }
 
 void TDlgSearchCPV::createMenu() {
@@ -361,6 +378,8 @@ void TDlgSearchCPV::createCopyCommands() {
         QStringLiteral("In Baumansicht anzeigen"),
         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)},
         [this] { DBGrid1DblClick(); });
+    GridCopy->addCommand(QStringLiteral("Zur Merkliste hinzufügen"), {QKeySequence(Qt::Key_Insert)},
+                         [this] { addToMerkliste(GridCopy->currentRecord(), DBGrid1); });
     // The tree's nodes carry nothing but their text "code: description"; the root stands for no code.
     TreeCopy = new CodeCopyCommands(TreeView1, [this]() -> std::optional<CopiedRecord> {
         const QTreeWidgetItem* node = TreeView1->currentItem();
@@ -372,6 +391,11 @@ void TDlgSearchCPV::createCopyCommands() {
             return std::nullopt;
         return CopiedRecord{std::string(parts->code), std::string(parts->description)};
     });
+    TreeCopy->addCommand(QStringLiteral("Zur Merkliste hinzufügen"), {QKeySequence(Qt::Key_Insert)},
+                         [this] { addToMerkliste(TreeCopy->currentRecord(), TreeView1); });
+    CodeCopyCommands* results = KeywordPage->ResultCopy;
+    results->addCommand(QStringLiteral("Zur Merkliste hinzufügen"), {QKeySequence(Qt::Key_Insert)},
+                        [this, results] { addToMerkliste(results->currentRecord(), KeywordPage->Results); });
 }
 
 void TDlgSearchCPV::describeForAssistiveTechnology() {
@@ -410,6 +434,12 @@ void TDlgSearchCPV::connectHandlers() {
             handle([this] { TabSheet2Show(); });
     });
     connect(DBGrid1, &TDBGrid::gridDoubleClicked, this, [this] { handle([this] { DBGrid1DblClick(); }); });
+    connect(KeywordPage, &KeywordSearchPage::openInTree, this,
+            [this](const std::string& code) { handle([this, &code] { showCodeInTree(code); }); });
+    connect(MerklisteTab, &MerklistePage::openInTree, this,
+            [this](const std::string& code) { handle([this, &code] { showCodeInTree(code); }); });
+    connect(MerklisteTab, &MerklistePage::listChanged, this, [this] { handle([this] { merklisteChanged(); }); });
+    connect(MerklisteTab, &MerklistePage::exportRequested, this, [this] { handle([this] { exportMerkliste(); }); });
     connect(Beenden1, &QAction::triggered, this, [this] { handle([this] { Beenden1Click(); }); });
     connect(MenuAbout, &QAction::triggered, this, [this] { handle([this] { MenuAboutClick(); }); });
 }
@@ -487,12 +517,70 @@ bool TDlgSearchCPV::InsertCodeNode(tree::NodeRef node, std::size_t prefixLength)
 }
 
 void TDlgSearchCPV::DBGrid1DblClick() {
-    tree::locateCurrentCode(ClientDataSet1, *treeNodes_, RootNode, [this] {
-        // Showing the page runs TabSheet2Show, which builds the tree the first time.
-        PageControl1->setCurrentWidget(TabSheet2);
-        TreeView1->setFocus(Qt::OtherFocusReason);
-        PageControl1->repaint();
-    });
+    tree::locateCurrentCode(ClientDataSet1, *treeNodes_, RootNode, [this] { showTreePage(); });
+}
+
+void TDlgSearchCPV::showCodeInTree(const std::string& code) {
+    showTreePage();
+    tree::locateCode(*treeNodes_, RootNode, code);
+}
+
+QString TDlgSearchCPV::openMerkliste(const std::filesystem::path& file) {
+    merklisteFile_ = std::make_unique<MerklisteFile>(file);
+    MerklisteFile::Loaded loaded = merklisteFile_->load(codeTerms_);
+    Merkliste = std::move(loaded.list);
+    MerklisteTab->showList(0);
+    MerklisteTab->showProblem(loaded.problem);
+    return loaded.problem;
+}
+
+void TDlgSearchCPV::addToMerkliste(const std::optional<CopiedRecord>& record, QWidget* from) {
+    if (!record)
+        return;
+    const bool added = Merkliste.add(record->code, record->description) == merkliste::Merkliste::Added::Added;
+    const QString code = toQString(record->code);
+    const QString outcome = added ? QStringLiteral("%1 zur Merkliste hinzugefügt").arg(code)
+                                  : QStringLiteral("%1 steht schon auf der Merkliste").arg(code);
+    if (added) {
+        MerklisteTab->showList(static_cast<int>(Merkliste.size()) - 1);
+        merklisteChanged();
+    }
+    QToolTip::showText(from->mapToGlobal(from->rect().center()), outcome, from, {}, MerklisteOutcomeMs);
+    announceToAssistiveTechnology(*this, outcome);
+}
+
+void TDlgSearchCPV::merklisteChanged() {
+    if (!merklisteFile_)
+        return;
+    // The list goes on in memory where it cannot be written; the page says so until a write works.
+    if (const std::optional<QString> problem = merklisteFile_->save(Merkliste))
+        MerklisteTab->showProblem(*problem + QStringLiteral(" Die Liste gilt weiter, bis das Programm endet."));
+    else
+        MerklisteTab->showProblem(QString());
+}
+
+void TDlgSearchCPV::exportMerkliste() {
+    const QString name = AskExportFileName
+                             ? AskExportFileName()
+                             : QFileDialog::getSaveFileName(this, QStringLiteral("Merkliste exportieren"),
+                                                            QStringLiteral("merkliste.csv"),
+                                                            QStringLiteral("CSV-Dateien (*.csv)"));
+    if (name.isEmpty())
+        return;
+    report::OutputFile file(report::nativeFileName(name));
+    const std::string text = Merkliste.csvText();
+    if (!file.open() || file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
+        !file.commit())
+        throw std::runtime_error(QStringLiteral("Die Merkliste kann nicht nach „%1“ exportiert werden: %2")
+                                     .arg(name, file.errorString())
+                                     .toStdString());
+}
+
+void TDlgSearchCPV::showTreePage() {
+    // Showing the page runs TabSheet2Show, which builds the tree the first time.
+    PageControl1->setCurrentWidget(TabSheet2);
+    TreeView1->setFocus(Qt::OtherFocusReason);
+    PageControl1->repaint();
 }
 
 void TDlgSearchCPV::Beenden1Click() {

@@ -1,12 +1,16 @@
 #pragma once
 
 #include "ClientDataSet.h"
+#include "Merkliste.h"
 #include "ReportComponents.h"
 #include "TreeNodes.h"
 
 #include <QMainWindow>
 
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QAction;
@@ -29,6 +33,10 @@ class ProgressIndicator;
 }
 
 class CodeCopyCommands;
+struct CopiedRecord;
+class KeywordSearchPage;
+class MerklisteFile;
+class MerklistePage;
 class SystemClock;
 class TDataSource;
 class TDBGrid;
@@ -73,6 +81,13 @@ public:
     CodeCopyCommands* TreeCopy = nullptr;
     // "In Baumansicht anzeigen" in the grid's context menu, Ctrl+Enter: the double-click's command
     QAction* GridShowInTree = nullptr;
+    // The page "Stichwortsuche", after the table and the tree
+    KeywordSearchPage* KeywordPage = nullptr;
+    // The codes collected for one purchase, and their page after the keyword search
+    merkliste::Merkliste Merkliste;
+    MerklistePage* MerklisteTab = nullptr;
+    // Asks where to export the Merkliste; empty for a cancel (tests answer it themselves).
+    std::function<QString()> AskExportFileName;
 
     // State of the tree build
     std::string CurrentCode;
@@ -91,6 +106,15 @@ public:
     void MenuAboutClick();
     void BuildCodeTree();
     bool InsertCodeNode(tree::NodeRef node, std::size_t prefixLength);
+    // Opens a code in the tree as the grid's double-click opens the current row's.
+    void showCodeInTree(const std::string& code);
+    // Keeps the Merkliste in this file from now on: reads it (a damaged file is kept aside) and
+    // writes it after every change. Without a file the list lives as long as the window. Returns
+    // what the user must be told about the file, empty if nothing.
+    QString openMerkliste(const std::filesystem::path& file);
+    // Adds a view's current record to the Merkliste and says so briefly, to screen readers too.
+    void addToMerkliste(const std::optional<CopiedRecord>& record, QWidget* from);
+    void exportMerkliste();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -107,11 +131,16 @@ private:
     void describeForAssistiveTechnology();
     void connectHandlers();
     void applyWindowFont();
+    void showTreePage();
 
     // Runs a handler through the application's default error report.
     template <typename Handler> void handle(Handler handler);
 
+    void merklisteChanged();
+
     std::unique_ptr<tree::TreeNodes> treeNodes_;
+    merkliste::CodeTerms codeTerms_;
+    std::unique_ptr<MerklisteFile> merklisteFile_;
     std::unique_ptr<tree::ProgressIndicator> treeProgress_;
     SystemClock* clock_;
     std::unique_ptr<SystemClock> ownClock_;

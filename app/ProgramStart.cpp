@@ -1,10 +1,13 @@
 #include "ProgramStart.h"
 
 #include "DlgSearch.h"
+#include "MerklisteFile.h"
 #include "RuntimeFolder.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QMessageBox>
+#include <QTimer>
 #include <QTranslator>
 
 #include <memory>
@@ -41,7 +44,13 @@ int runProgram(int argc, const char* const* argv, SystemClock* clock) {
     installGermanToolkitTexts(application);
     const auto window = std::make_unique<TDlgSearchCPV>(clock);
     DlgSearchCPV = window.get();
+    const QString merklisteProblem = window->openMerkliste(MerklisteFile::standardPath());
     window->show();
+    // What happened to the Merkliste's file is told once, over the window.
+    if (!merklisteProblem.isEmpty())
+        QTimer::singleShot(0, window.get(), [&window, merklisteProblem] {
+            QMessageBox::warning(window.get(), QCoreApplication::applicationName(), merklisteProblem);
+        });
     const int status = QApplication::exec();
     DlgSearchCPV = nullptr;
     return status;

@@ -2,8 +2,9 @@
 # cpvquery against the sqlite3 shell, as whole processes over the same 9,454 rows: each query runs
 # ROUNDS times in each program, the two taking turns (which one goes first alternates), and the
 # medians of the wall times are compared. The sqlite3 table is made from data/cpv2007-de.tsv, with
-# the code as its primary key. The code-order queries should take cpvquery at most 1.5 times what
-# they take sqlite3; the order by description builds the locale's collation and may take longer.
+# the code as its primary key, and an FTS5 table of the same rows for the keyword search. The
+# code-order queries and the keyword search should take cpvquery at most 1.5 times what they take
+# sqlite3; the order by description builds the locale's collation and may take longer.
 #
 #   bench/cli_speed.sh [BUILD_DIR [ROUNDS]]      (defaults: build, 10)
 #
@@ -22,7 +23,9 @@ trap 'rm -rf "$scratch"' EXIT
 database=$scratch/cpv.db
 tail -n +2 data/cpv2007-de.tsv >"$scratch/rows.tsv"
 sqlite3 "$database" "create table cpv(code text primary key, descr text);" ".mode tabs" \
-    ".import $scratch/rows.tsv cpv"
+    ".import $scratch/rows.tsv cpv" \
+    "create virtual table words using fts5(code unindexed, descr, tokenize='unicode61 remove_diacritics 2');" \
+    "insert into words select code, descr from cpv;"
 
 # Milliseconds of one run, output thrown away.
 time_one() {
@@ -40,19 +43,22 @@ summary() {
     }'
 }
 
-# compare LABEL "CPVQUERY ARGS" SQL ORDERED: times both; ORDERED=yes when both must print the same
-# rows in the same order, else the same rows in any order.
+# compare LABEL "CPVQUERY|ARGS" SQL ORDERED: times both (cpvquery's arguments separated by '|');
+# ORDERED=yes when both must print the same rows in the same order, no for the same rows in any
+# order, ranked for two rankings of their own (not compared).
 compare() {
     local label=$1 arguments=$2 sql=$3 ordered=$4
     local -a ours=("$cpvquery")
-    read -r -a words <<<"$arguments"
+    IFS='|' read -r -a words <<<"$arguments"
     ours+=("${words[@]}")
     local -a theirs=(sqlite3 -tabs "$database" "$sql")
 
     "${ours[@]}" >"$scratch/ours.out"
     "${theirs[@]}" >"$scratch/theirs.out"
     local agree=same
-    if [ "$ordered" = yes ]; then
+    if [ "$ordered" = ranked ]; then
+        agree="(own ranking)"
+    elif [ "$ordered" = yes ]; then
         cmp -s "$scratch/ours.out" "$scratch/theirs.out" || agree=DIFFERENT
     else
         cmp -s <(LC_ALL=C sort "$scratch/ours.out") <(LC_ALL=C sort "$scratch/theirs.out") || agree=DIFFERENT
@@ -79,11 +85,14 @@ compare() {
 
 echo "cpvquery against sqlite3 $(sqlite3 --version | cut -d' ' -f1), $rounds runs each, wall time in ms; $(uptime | sed 's/.*load/load/')"
 printf "%-26s %8s %18s %8s %18s %6s\n" "query" "cpvquery" "(min..max)" "sqlite3" "(min..max)" "ratio"
-compare "--code 03" "--code 03" \
+compare "--code 03" "--code|03" \
     "select code, descr from cpv where code >= '03' and code < '039999999' order by code" yes
-compare "--desc obst" "--desc obst" \
+compare "--desc obst" "--desc|obst" \
     "select code, descr from cpv where upper(descr) like '%OBST%' order by code" yes
 compare "(the full list)" "" "select code, descr from cpv order by code" yes
 # sqlite3 orders by bytes, cpvquery by the locale: the same rows, in another order.
-compare "--sort desc --desc obst" "--sort desc --desc obst" \
+compare "--sort desc --desc obst" "--sort|desc|--desc|obst" \
     "select code, descr from cpv where upper(descr) like '%OBST%' order by descr" no
+# The keyword search against FTS5's ranked prefix search over the same terms.
+compare "--words büro reinigung" "--words|büro reinigung|--limit|10" \
+    "select code, descr from words where words match '\"büro\"* \"reinigung\"*' order by bm25(words) limit 10" ranked

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 #include <memory>
 #include <optional>
@@ -29,6 +30,10 @@ struct Options {
     bool reportSummary = false;
     std::optional<std::string> pdfFile;
     std::optional<std::string> pageFile; // alone or with pdfFile; no table, no search
+    std::optional<std::string> words;    // UTF-8: the keyword search in place of the table
+    std::optional<std::size_t> limit;    // with words; DefaultLimit when not given
+    static constexpr std::size_t DefaultLimit = 20;
+    static constexpr std::size_t MaxLimit = 9454; // every code of the list
 
     // The modes that need the toolkit and the report engine (the report program runs them).
     bool reportMode() const { return reportSummary || pdfFile || pageFile; }
@@ -105,6 +110,8 @@ private:
 // Each mode prints to out and returns the exit status. The table arrives loaded as the main
 // window's table, sorted and searched as the options say.
 int printTree(std::ostream& out);
+// The keyword search's codes for options.words, best first: code, TAB, description.
+int printKeywordHits(const Options& options, std::ostream& out);
 int printLocate(TClientDataSet& table, std::ostream& out);
 int printReportSummary(TClientDataSet& table, std::ostream& out);
 int writePdf(TClientDataSet& table, const std::string& file, std::ostream& err);

@@ -14,7 +14,7 @@ namespace {
 // What an option does to the run; options of different kinds may only go together as
 // compatible() allows. View options (order, the filter printed) go with either way of selecting
 // rows: the search's two texts or a filter expression of one's own.
-enum class Kind { View, Search, Filter, Tree, Locate, Summary, Pdf, PageFile, Help, Version };
+enum class Kind { View, Search, Filter, Tree, Locate, Summary, Pdf, PageFile, Words, Limit, Help, Version };
 
 struct KnownOption {
     std::string_view name;
@@ -34,6 +34,8 @@ constexpr KnownOption KnownOptions[] = {
     {"--report-summary", Kind::Summary, "", "print the print run's pages: rows and first..last code"},
     {"--pdf", Kind::Pdf, "FILE", "write the print run (or the page file) as PDF to FILE"},
     {"--page-file", Kind::PageFile, "FILE", "open a saved page file (*.ndr) and print its page count"},
+    {"--words", Kind::Words, "TEXT", "print the codes that best meet the keywords TEXT, best first"},
+    {"--limit", Kind::Limit, "N", "with --words: print at most N codes (1 to 9454; 20 if not given)"},
     {"--help", Kind::Help, "", "print this help and exit"},
     {"--version", Kind::Version, "", "print the version and exit"},
 };
@@ -43,7 +45,8 @@ constexpr std::string_view Usage =
     "                [--tree | --locate | --report-summary | --pdf FILE]\n"
     "  or:  cpvquery [--sort code|desc] --filter EXPR [--print-filter]\n"
     "                [--locate | --report-summary | --pdf FILE]\n"
-    "  or:  cpvquery --page-file FILE [--pdf FILE]\n";
+    "  or:  cpvquery --page-file FILE [--pdf FILE]\n"
+    "  or:  cpvquery --words TEXT [--limit N]\n";
 
 constexpr std::string_view Description =
     "Prints the built-in CPV 2007 code list, one row a line (code, TAB, description; UTF-8),\n"
@@ -54,6 +57,13 @@ constexpr std::string_view FilterExpressionHelp =
     "quotes, = <> < <= > >= (in the collation's order), [NOT] LIKE ('%' any run, '_' one\n"
     "character), UPPER(...), IS [NOT] NULL, NOT, AND, OR and parentheses. For example:\n"
     "  cpvquery --filter \"CPV_ID LIKE '03%' OR CPV_ID LIKE '09%'\"\n";
+
+constexpr std::string_view KeywordHelp =
+    "--words is the ranked keyword search: every word counts, in any order, inside compounds\n"
+    "and across the words of a term, inflected, with one typo in a longer word, with the\n"
+    "everyday words buyers use and the English terms. It prints nothing when nothing meets\n"
+    "the words well enough. For example:\n"
+    "  cpvquery --words \"reinigung büro\" --limit 5\n";
 
 constexpr std::string_view Epilogue =
     "Exit status: 0 on success, 1 on a failure (output that cannot be written, a PDF that\n"
@@ -80,7 +90,7 @@ bool compatible(Kind first, Kind second) {
             return true;
     }
     return pair(Kind::View, Kind::Search) || pair(Kind::View, Kind::Filter) ||
-           pair(Kind::Pdf, Kind::PageFile);
+           pair(Kind::Pdf, Kind::PageFile) || pair(Kind::Words, Kind::Limit);
 }
 
 // A text option's value as the code list holds text. The command line is taken strictly: a
@@ -103,6 +113,16 @@ std::string textValue(std::string_view option, std::string_view value) {
     throw OptionValueError(prefix + "cannot be read");
 }
 
+std::size_t limitValue(std::string_view value) {
+    const bool digits = !value.empty() && value.size() <= 5 &&
+                        std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+    const std::size_t limit = digits ? std::stoul(std::string(value)) : 0;
+    if (limit < 1 || limit > Options::MaxLimit)
+        throw UsageError("option '--limit' takes a whole number from 1 to " + std::to_string(Options::MaxLimit) +
+                         ", not '" + shownArgument(value) + "'");
+    return limit;
+}
+
 void setValue(Options& options, std::string_view name, std::string_view value) {
     if (name == "--sort") {
         if (value != "code" && value != "desc")
@@ -118,6 +138,13 @@ void setValue(Options& options, std::string_view name, std::string_view value) {
         options.pdfFile = std::string(value);
     } else if (name == "--page-file") {
         options.pageFile = std::string(value);
+    } else if (name == "--words") {
+        // The keyword search folds any character itself; only malformed UTF-8 is refused.
+        if (kodexa::cp1252::fromUtf8Strict(value).problem == kodexa::cp1252::StrictConversion::Problem::MalformedUtf8)
+            throw OptionValueError("option '--words': the value is not valid UTF-8");
+        options.words = std::string(value);
+    } else if (name == "--limit") {
+        options.limit = limitValue(value);
     }
 }
 
@@ -233,6 +260,8 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         }
     }
     refuseConflicts(given);
+    if (line.options.limit && !line.options.words)
+        throw UsageError("option '--limit' goes only with '--words'");
     return line;
 }
 
@@ -252,6 +281,8 @@ std::string helpText() {
     }
     text += "\nA value may also follow its option after '=' (--code=03); \"--\" ends the options.\n\n";
     text += FilterExpressionHelp;
+    text += '\n';
+    text += KeywordHelp;
     text += '\n';
     text += Epilogue;
     return text;

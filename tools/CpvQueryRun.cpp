@@ -7,6 +7,7 @@
 #include "Cp1252.h"
 #include "DatabaseError.h"
 #include "ErrorText.h"
+#include "KeywordIndex.h"
 #include "Search.h"
 #include "StandardOutput.h"
 
@@ -67,6 +68,8 @@ int run(const Options& options, char** argv) {
         return runReportModes(options, argv);
     if (options.tree)
         return printTree(std::cout);
+    if (options.words)
+        return printKeywordHits(options, std::cout);
     TClientDataSet table("ClientDataSet1");
     const int status = searchTable(table, options, std::cout, std::cerr);
     const int modeStatus =
@@ -126,6 +129,19 @@ int searchTable(TClientDataSet& table, const Options& options, std::ostream& out
     if (options.printFilter)
         out << "FILTER[" << cp1252::toUtf8(table.filter()) << "]\n";
     return status;
+}
+
+int printKeywordHits(const Options& options, std::ostream& out) {
+    const auto hits = keyword::KeywordIndex::carried().search(*options.words, options.limit.value_or(Options::DefaultLimit));
+    std::string text;
+    for (const keyword::KeywordHit& hit : hits) {
+        text += hit.code;
+        text += '\t';
+        appendUtf8(text, hit.description);
+        text += '\n';
+    }
+    out << text;
+    return Success;
 }
 
 int runProgram(int argc, char** argv) {

@@ -9,6 +9,7 @@
 #include "DlgAbout.h"
 #include "DlgSearch.h"
 #include "DlgStatus.h"
+#include "KeywordSearchPage.h"
 #include "ProgramStart.h"
 #include "TextQueries.h"
 #include "SystemClock.h"
@@ -154,6 +155,7 @@ private slots:
     void thePageControlTellsItsPagesAlone();
     void aSearchAnnouncesHowManyCodesItFound();
     void aSortAnnouncesTheNewOrder();
+    void theKeywordSearchAnnouncesWhatItFound();
     void aSortByItsAcceleratorFocusesTheCheckedButton();
     void anAnnouncementFollowsTheWindowsActivation();
     void aRejectedSearchAnnouncesNothing();
@@ -205,7 +207,7 @@ void AccessibilityTest::theInputsAreNamedByTheirLabels() {
 
 // A reader moving by word or line asks at every offset; the answers come at once and are right.
 void AccessibilityTest::theInputsAnswerEveryTextQuery() {
-    for (QLineEdit* input : {window->Edit1, window->Edit2})
+    for (QLineEdit* input : {window->Edit1, window->Edit2, window->KeywordPage->WordsEdit})
         QCOMPARE(testing::wrongTextAnswer(*input), QString());
 }
 
@@ -270,6 +272,23 @@ void AccessibilityTest::aSortAnnouncesTheNewOrder() {
     QTRY_COMPARE(log.announcements(), (std::vector<QString>{QStringLiteral("Sortiert nach Bezeichnung"),
                                                             QStringLiteral("Sortiert nach Code")}));
     QCOMPARE(window->StatusBar1->currentMessage(), QString());
+}
+
+// Enter in the keyword input tells the count at once; typing tells it once the typing pauses.
+void AccessibilityTest::theKeywordSearchAnnouncesWhatItFound() {
+    KeywordSearchPage* page = window->KeywordPage;
+    window->PageControl1->setCurrentWidget(page);
+    focusOn(page->WordsEdit);
+    AccessibleEventLog log;
+    page->WordsEdit->setText(QStringLiteral("xqzt"));
+    QTest::keyClick(page->WordsEdit, Qt::Key_Return);
+    QTRY_COMPARE(log.announcements(), std::vector<QString>{QStringLiteral("Keine Treffer")});
+    log.clear();
+    page->WordsEdit->setText(QStringLiteral("saatgut"));
+    QTRY_COMPARE(log.announcements(), std::vector<QString>{page->CountLabel->text()});
+    QVERIFY(page->CountLabel->text().endsWith(QStringLiteral("gefunden")));
+    QCOMPARE(accessible(page->WordsEdit)->text(QAccessible::Name), QStringLiteral("Stichwörter"));
+    QCOMPARE(accessible(page->Results)->text(QAccessible::Name), QStringLiteral("Treffer"));
 }
 
 // Alt+B sorts and takes the focus to the button, which a reader meets checked.
@@ -458,7 +477,7 @@ void AccessibilityTest::theContextMenuOpensTheTreeToo() {
     QTest::keyClick(window->DBGrid1, Qt::Key_F10, Qt::ShiftModifier);
     QMenu* menu = window->GridCopy->menu();
     QVERIFY(menu->isVisible());
-    QAction* entry = menu->actions().last();
+    QAction* entry = menu->actions().at(3); // after the copy commands and a separator
     QCOMPARE(entry, window->GridShowInTree);
     QCOMPARE(entry->text(), QStringLiteral("In Baumansicht anzeigen"));
     QVERIFY(entry->isEnabled());

@@ -4,6 +4,9 @@
 #include "DataSource.h"
 #include "DlgSearch.h"
 #include "DlgStatus.h"
+#include "KeywordIndex.h"
+#include "KeywordSearchPage.h"
+#include "MerklistePage.h"
 #include "ProgramStart.h"
 #include "SystemClock.h"
 
@@ -178,8 +181,78 @@ private slots:
         window->Edit2->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(window->PageControl1->currentWidget(), window->KeywordPage);
+        QCOMPARE(QApplication::focusWidget(), window->KeywordPage->WordsEdit);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
+        QCOMPARE(window->PageControl1->currentWidget(), window->MerklisteTab);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, Qt::ControlModifier);
         QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet1);
         QCOMPARE(QApplication::focusWidget(), window->Edit2);
+    }
+
+    // The keyword search and the Merkliste follow the table and the tree; the table page stays
+    // the one shown at start.
+    void theNewPagesFollowTheTableAndTheTree() {
+        QCOMPARE(window->PageControl1->count(), 4);
+        QCOMPARE(window->PageControl1->tabText(2), QStringLiteral("Stichwortsuche"));
+        QCOMPARE(window->PageControl1->widget(2), window->KeywordPage);
+        QCOMPARE(window->PageControl1->tabText(3), QStringLiteral("Merkliste"));
+        QCOMPARE(window->PageControl1->widget(3), window->MerklisteTab);
+        QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet1);
+        QCOMPARE(window->KeywordPage->WordsLabel->text().remove(u'&'), QStringLiteral("Stichwörter"));
+        QCOMPARE(window->KeywordPage->WordsLabel->buddy(), window->KeywordPage->WordsEdit);
+    }
+
+    // Results follow the typing, best first, as the engine ranks them; the line says how many.
+    void keywordResultsFollowTheTyping() {
+        KeywordSearchPage* page = window->KeywordPage;
+        window->PageControl1->setCurrentWidget(page);
+        focusOn(page->WordsEdit);
+        page->WordsEdit->setText(QStringLiteral("büroreinigung")); // as typed: the results follow each change
+        const std::vector<keyword::KeywordHit> expected =
+            keyword::KeywordIndex::carried().search("büroreinigung", KeywordSearchPage::ResultLimit);
+        QVERIFY(!expected.empty());
+        QCOMPARE(page->Results->topLevelItemCount(), int(expected.size()));
+        for (int row = 0; row < int(expected.size()); ++row)
+            QCOMPARE(page->Results->topLevelItem(row)->text(0), QString::fromStdString(expected[row].code));
+        QCOMPARE(page->Results->topLevelItem(0)->text(0), QStringLiteral("90919200"));
+        QCOMPARE(page->CountLabel->text(), KeywordSearchPage::countText(expected.size()));
+
+        const std::pair<const char*, QString> counts[] = {{"xqzt", QStringLiteral("Keine Treffer")}, {"", QString()}};
+        for (const auto& [words, count] : counts) {
+            page->WordsEdit->setText(QString::fromUtf8(words));
+            QCOMPARE(page->Results->topLevelItemCount(), 0);
+            QCOMPARE(page->CountLabel->text(), count);
+        }
+        QCOMPARE(KeywordSearchPage::countText(1), QStringLiteral("1 Code gefunden"));
+        QCOMPARE(KeywordSearchPage::countText(12), QStringLiteral("12 Codes gefunden"));
+    }
+
+    // Down leads into the results and Up from the first one back; Ctrl+C copies as in the grid;
+    // Enter opens the code in the tree as the grid's double-click does.
+    void keywordResultsAreUsedByKeyboard() {
+        KeywordSearchPage* page = window->KeywordPage;
+        window->PageControl1->setCurrentWidget(page);
+        focusOn(page->WordsEdit);
+        QTest::keyClicks(page->WordsEdit, QStringLiteral("saatgut"));
+        QVERIFY(page->Results->topLevelItemCount() > 1);
+        QTest::keyClick(page->WordsEdit, Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), page->Results);
+        QTest::keyClick(page->Results, Qt::Key_Up);
+        QCOMPARE(QApplication::focusWidget(), page->WordsEdit);
+        QTest::keyClick(page->WordsEdit, Qt::Key_Down);
+        QTest::keyClick(page->Results, Qt::Key_Down);
+        const QTreeWidgetItem* second = page->Results->topLevelItem(1);
+        QCOMPARE(page->Results->currentItem(), second);
+        QTest::keyClick(page->Results, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboardText(), second->text(0));
+        QTest::keyClick(page->Results, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(clipboardText(), second->text(0) + u' ' + second->text(1));
+
+        QTest::keyClick(page->Results, Qt::Key_Return);
+        QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet2);
+        QCOMPARE(QApplication::focusWidget(), window->TreeView1);
+        QVERIFY(window->TreeView1->currentItem()->text(0).startsWith(second->text(0) + QStringLiteral(": ")));
     }
 
     void aRejectedSearchReportsAndShowsAllRows() {
@@ -774,13 +847,14 @@ private:
 
     enum MenuOf { TreeMenu, GridMenu };
 
-    // The two copy entries in German with their shortcuts, as the menu shows them; the grid's menu
-    // has "In Baumansicht anzeigen" below them.
+    // The two copy entries in German with their shortcuts, as the menu shows them; below them,
+    // after a separator, the grid's "In Baumansicht anzeigen" and both views' "Zur Merkliste
+    // hinzufügen".
     static void checkMenuEntries(QMenu* menu, bool enabled, MenuOf view) {
         const QList<QAction*> entries = menu->actions();
-        QCOMPARE(entries.size(), view == GridMenu ? 4 : 2);
+        QCOMPARE(entries.size(), view == GridMenu ? 5 : 4);
+        QVERIFY(entries[2]->isSeparator());
         if (view == GridMenu) {
-            QVERIFY(entries[2]->isSeparator());
             QCOMPARE(entries[3]->text(), QStringLiteral("In Baumansicht anzeigen"));
             QCOMPARE(entries[3]->shortcut().toString(QKeySequence::NativeText),
                      QStringLiteral("Strg+Return"));
@@ -788,6 +862,9 @@ private:
                                                                    QKeySequence(Qt::CTRL | Qt::Key_Enter)}));
             QCOMPARE(entries[3]->isEnabled(), enabled);
         }
+        QCOMPARE(entries.back()->text(), QStringLiteral("Zur Merkliste hinzufügen"));
+        QCOMPARE(entries.back()->shortcut(), QKeySequence(Qt::Key_Insert));
+        QCOMPARE(entries.back()->isEnabled(), enabled);
         QCOMPARE(entries[0]->text(), QStringLiteral("Code kopieren"));
         QCOMPARE(entries[0]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_C));
         QCOMPARE(entries[0]->shortcut().toString(QKeySequence::NativeText), QStringLiteral("Strg+C"));

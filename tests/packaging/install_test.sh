@@ -120,7 +120,7 @@ case_manual_pages() {
     # Each long option that cpvquery's page explains is one that cpvquery's usage names.
     local option
     for option in --sort --code --desc --filter --print-filter --tree --locate --report-summary --pdf \
-        --page-file; do
+        --page-file --words --limit; do
         LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$usr/share/man/man1/cpvquery.1.gz" 2>/dev/null |
             grep -q -- "^       $option" || fail "cpvquery.1 does not explain $option"
     done

@@ -48,7 +48,7 @@ case_help() {
     head -n 1 out | grep -q '^Usage: cpvquery ' || fail "--help does not begin with the usage: $(head -n 1 out)"
     local option
     for option in --sort --code --desc --filter --print-filter --tree --locate --report-summary --pdf \
-        --page-file --help --version; do
+        --page-file --words --limit --help --version; do
         grep -Eq "^  $option( [A-Za-z|]+)? +[a-z].{10,}" out || fail "--help has no line for $option"
     done
     grep -q "Exit status" out || fail "--help does not tell the exit statuses"
@@ -334,6 +334,34 @@ END
     run --filter $'CPV_DESC = \'\xe4\''
     [ "$status" -eq 2 ] && [ "$(cat err)" = "cpvquery: option '--filter': the value is not valid UTF-8" ] ||
         fail "--filter with a byte that is not UTF-8: status $status, $(cat err)"
+}
+
+# The keyword search: ranked codes as code TAB term, the limit, nothing (and success) for nonsense,
+# and the options it cannot go with.
+case_keyword_words() {
+    run --words "reinigung büro" --limit 3
+    [ "$status" -eq 0 ] && [ ! -s err ] || fail "--words: status $status, $(cat err)"
+    [ "$(wc -l <out)" -eq 3 ] || fail "--words --limit 3 printed $(wc -l <out) lines"
+    grep -q $'^90919200\tBüroreinigung$' out || fail "--words 'reinigung büro' misses Büroreinigung: $(cat out)"
+    run --words=laptop
+    [ "$status" -eq 0 ] && [ "$(wc -l <out)" -le 20 ] && [ "$(head -n 1 out | cut -f1)" = 30213100 ] ||
+        fail "--words laptop: status $status, $(head -n 1 out)"
+    run --words qwrtzpl
+    [ "$status" -eq 0 ] && [ ! -s out ] && [ ! -s err ] || fail "--words nonsense: status $status, $(cat out err)"
+    local option
+    for option in "--code 03" "--desc x" "--sort desc" "--tree" "--locate"; do
+        read -r -a given <<<"$option"
+        refused "options '--words' and '${given[0]}' cannot be combined" --words büro "${given[@]}"
+    done
+    refused "options '--filter' and '--words' cannot be combined" --filter "CPV_ID = '03'" --words büro
+    refused "option '--limit' goes only with '--words'" --limit 5
+    refused "options '--code' and '--limit' cannot be combined" --code 03 --limit 5
+    refused "option '--limit' takes a whole number from 1 to 9454, not '0'" --words büro --limit 0
+    refused "option '--limit' takes a whole number from 1 to 9454, not '9455'" --words büro --limit 9455
+    refused "option '--limit' takes a whole number from 1 to 9454, not '-1'" --words büro --limit=-1
+    refused "option '--words' needs a value" --words
+    run --words büro --limit 9454
+    [ "$status" -eq 0 ] && [ -s out ] || fail "--limit 9454: status $status"
 }
 
 run_case "$case_name" cpvquery_cli.sh

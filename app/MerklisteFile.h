@@ -1,0 +1,47 @@
+#pragma once
+
+#include "Merkliste.h"
+
+#include <QString>
+
+#include <filesystem>
+#include <optional>
+
+namespace kodexa {
+
+// Where the Merkliste lives between starts, and reading and writing it there. The file is written
+// whole after every change, beside the old one and renamed over it once it is on disk, so that it
+// is complete or not written at all; a file that cannot be read whole is never written over: it is
+// kept aside under another name in its folder, and the list starts with the lines that could be read.
+class MerklisteFile {
+public:
+    // The largest file read: a list of every code of the vocabulary is under 3 MB.
+    static constexpr qint64 MaxFileBytes = 16 * 1024 * 1024;
+
+    explicit MerklisteFile(std::filesystem::path path) : path_(std::move(path)) {}
+
+    // $XDG_DATA_HOME/kodexa/merkliste.tsv, where XDG_DATA_HOME is unset, empty or not absolute
+    // ~/.local/share/kodexa/merkliste.tsv.
+    static std::filesystem::path standardPath();
+
+    const std::filesystem::path& path() const { return path_; }
+
+    struct Loaded {
+        merkliste::Merkliste list;
+        QString problem; // what the user is told, in German; empty when all was read
+    };
+    Loaded load(const merkliste::CodeTerms& terms);
+
+    // Writes the whole list; on failure, the reason in German and the old file as it was.
+    std::optional<QString> save(const merkliste::Merkliste& list);
+
+private:
+    // Moves a file that could not be read whole aside; returns its new name, empty if it stayed.
+    std::filesystem::path keepAside();
+
+    std::filesystem::path path_;
+    // A file that could not be read whole and could not be moved aside is never written over.
+    bool mayWrite_ = true;
+};
+
+} // namespace kodexa

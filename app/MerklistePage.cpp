@@ -1,0 +1,198 @@
+#include "MerklistePage.h"
+
+#include "CodeCopyCommands.h"
+#include "QtText.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace kodexa {
+namespace {
+
+constexpr int CodeColumnWidth = 80;
+constexpr int TermColumnWidth = 380;
+constexpr int KindColumnWidth = 110;
+
+QPushButton* makeButton(const QString& caption, QWidget* parent) {
+    auto* button = new QPushButton(caption, parent);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+MerklistePage::MerklistePage(merkliste::Merkliste& list, QWidget* parent) : QWidget(parent), list_(list) {
+    createControls();
+    connectCommands();
+    showList();
+}
+
+void MerklistePage::createControls() {
+    ProblemLine = new QLabel;
+    ProblemLine->setWordWrap(true);
+    ProblemLine->setTextFormat(Qt::PlainText);
+    ProblemLine->hide();
+    KindsLine =
+        new QLabel(QStringLiteral("Die Merkliste mischt Lieferungen, Bauleistungen oder Dienstleistungen: "
+                                  "die Art des Auftrags bestimmt der Hauptgegenstand."));
+    KindsLine->setWordWrap(true);
+    KindsLine->hide();
+
+    Entries = new QTreeWidget;
+    Entries->setColumnCount(4);
+    Entries->setHeaderLabels({QStringLiteral("Code"), QStringLiteral("Bezeichnung"), QStringLiteral("Art"),
+                              QStringLiteral("Rolle")});
+    Entries->setRootIsDecorated(false);
+    Entries->setUniformRowHeights(true);
+    Entries->setAllColumnsShowFocus(true);
+    Entries->header()->resizeSection(0, CodeColumnWidth);
+    Entries->header()->resizeSection(1, TermColumnWidth);
+    Entries->header()->resizeSection(2, KindColumnWidth);
+    Entries->setAccessibleName(QStringLiteral("Merkliste"));
+    Entries->setAccessibleDescription(QStringLiteral(
+        "Entf entfernt den Code, Strg+Pfeil auf und ab verschiebt ihn, die Eingabetaste zeigt ihn in "
+        "der Baumansicht, Strg+Umschalt+C kopiert die ganze Liste."));
+
+    auto* buttons = new QWidget;
+    MainButton = makeButton(QStringLiteral("Als &Hauptgegenstand"), buttons);
+    RemoveButton = makeButton(QStringLiteral("&Entfernen"), buttons);
+    UpButton = makeButton(QStringLiteral("Nach &oben"), buttons);
+    DownButton = makeButton(QStringLiteral("Nach &unten"), buttons);
+    CopyButton = makeButton(QStringLiteral("Liste &kopieren"), buttons);
+    ExportButton = makeButton(QStringLiteral("E&xportieren …"), buttons);
+    auto* row = new QHBoxLayout(buttons);
+    row->setContentsMargins(8, 8, 8, 8);
+    for (QPushButton* button : {MainButton, RemoveButton, UpButton, DownButton})
+        row->addWidget(button);
+    row->addStretch(1);
+    row->addWidget(CopyButton);
+    row->addWidget(ExportButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(ProblemLine);
+    layout->addWidget(KindsLine);
+    layout->addWidget(Entries, 1);
+    layout->addWidget(buttons);
+}
+
+void MerklistePage::connectCommands() {
+    connect(MainButton, &QPushButton::clicked, this, &MerklistePage::makeCurrentMain);
+    connect(RemoveButton, &QPushButton::clicked, this, &MerklistePage::removeCurrent);
+    connect(UpButton, &QPushButton::clicked, this, [this] { moveCurrent(-1); });
+    connect(DownButton, &QPushButton::clicked, this, [this] { moveCurrent(+1); });
+    connect(CopyButton, &QPushButton::clicked, this, &MerklistePage::copyWholeList);
+    connect(ExportButton, &QPushButton::clicked, this, &MerklistePage::exportRequested);
+    connect(Entries, &QTreeWidget::activated, this, [this] {
+        if (const int row = currentRow(); row >= 0)
+            emit openInTree(list_.entries()[static_cast<std::size_t>(row)].code);
+    });
+    connect(Entries, &QTreeWidget::currentItemChanged, this, &MerklistePage::updateButtons);
+    // The keys of the list, while it has the focus; its context menu offers the same.
+    const auto addKey = [this](const QString& text, const QKeySequence& key, auto run) {
+        auto* action = new QAction(text, Entries);
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, run);
+        Entries->addAction(action);
+    };
+    addKey(QStringLiteral("Code kopieren"), QKeySequence(Qt::CTRL | Qt::Key_C),
+           [this] { copyCurrentCode(); });
+    addKey(QStringLiteral("Ganze Liste kopieren"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+           [this] { copyWholeList(); });
+    addKey(QStringLiteral("Als Hauptgegenstand"), QKeySequence(), [this] { makeCurrentMain(); });
+    addKey(QStringLiteral("Entfernen"), QKeySequence(Qt::Key_Delete), [this] { removeCurrent(); });
+    addKey(QStringLiteral("Nach oben"), QKeySequence(Qt::CTRL | Qt::Key_Up), [this] { moveCurrent(-1); });
+    addKey(QStringLiteral("Nach unten"), QKeySequence(Qt::CTRL | Qt::Key_Down), [this] { moveCurrent(+1); });
+    Entries->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+int MerklistePage::currentRow() const {
+    QTreeWidgetItem* item = Entries->currentItem();
+    return item != nullptr ? Entries->indexOfTopLevelItem(item) : -1;
+}
+
+void MerklistePage::showList(int current) {
+    if (current < 0)
+        current = currentRow();
+    Entries->clear();
+    QList<QTreeWidgetItem*> items;
+    for (std::size_t i = 0; i < list_.size(); ++i) {
+        const merkliste::Entry& entry = list_.entries()[i];
+        items.append(
+            new QTreeWidgetItem({toQString(entry.code), toQString(entry.term),
+                                 QString::fromUtf8(merkliste::kindName(merkliste::kindOf(entry.code))),
+                                 QString::fromUtf8(merkliste::roleName(list_.roleOf(i)))}));
+    }
+    Entries->addTopLevelItems(items);
+    if (!items.isEmpty())
+        Entries->setCurrentItem(items[std::clamp(current, 0, static_cast<int>(items.size()) - 1)]);
+    KindsLine->setVisible(list_.mixesKinds());
+    updateButtons();
+}
+
+void MerklistePage::showProblem(const QString& problem) {
+    if (problem == ProblemLine->text())
+        return;
+    ProblemLine->setText(problem);
+    ProblemLine->setVisible(!problem.isEmpty());
+}
+
+void MerklistePage::updateButtons() {
+    const int row = currentRow();
+    const bool any = row >= 0;
+    MainButton->setEnabled(any && list_.roleOf(static_cast<std::size_t>(row)) != merkliste::Role::Main);
+    RemoveButton->setEnabled(any);
+    UpButton->setEnabled(any && row > 0);
+    DownButton->setEnabled(any && row + 1 < static_cast<int>(list_.size()));
+    CopyButton->setEnabled(!list_.empty());
+    ExportButton->setEnabled(!list_.empty());
+}
+
+void MerklistePage::makeCurrentMain() {
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    list_.makeMain(static_cast<std::size_t>(row));
+    showList(row);
+    emit listChanged();
+}
+
+void MerklistePage::removeCurrent() {
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    list_.remove(static_cast<std::size_t>(row));
+    showList(row);
+    emit listChanged();
+}
+
+void MerklistePage::moveCurrent(int by) {
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    const std::size_t moved = list_.move(static_cast<std::size_t>(row), by);
+    if (moved == static_cast<std::size_t>(row))
+        return;
+    showList(static_cast<int>(moved));
+    emit listChanged();
+}
+
+void MerklistePage::copyCurrentCode() {
+    if (const int row = currentRow(); row >= 0)
+        copyToClipboard(toQString(list_.entries()[static_cast<std::size_t>(row)].code));
+}
+
+void MerklistePage::copyWholeList() {
+    if (!list_.empty())
+        copyToClipboard(toQString(list_.copyText()));
+}
+
+} // namespace kodexa

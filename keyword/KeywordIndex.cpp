@@ -1,0 +1,471 @@
+#include "KeywordIndex.h"
+
+#include "Folding.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace kodexa::keyword {
+namespace {
+
+// How well one query word meets one word of a term. A code's quality for a query word is the best
+// over its words; the classes keep whole words and word starts before inner fragments and typos.
+constexpr float WholeWord = 1.0f;
+constexpr float StemWhole = 0.95f;       // "reinigungen" for "Reinigung"
+constexpr float NearlyWhole = 0.95f;     // "zaun" for "Zäune": a word start short of an ending
+constexpr float WordStart = 0.9f;        // "reinigung" for "Reinigungsdienste"
+constexpr float VocabularyTerm = 0.9f;   // "laptop" for "Tragbare Computer"
+constexpr float StemStart = 0.85f;       // "büros" for "Bürobedarf"
+constexpr float CompoundHead = 0.85f;    // "reinigung" for "Büroreinigung"
+constexpr float AcrossWords = 0.8f;      // "büroreinigung" for "Reinigung von Büros"
+constexpr float InnerFragment = 0.65f;   // "rohr" for "Abflussrohrleitungen"
+constexpr float OneTypoWhole = 0.6f;     // "reinigng" for "Reinigung"
+constexpr float OneTypoStart = 0.55f;    // "reinigngs" for "Reinigungsdienste"
+constexpr float EnglishWeight = 0.9f;    // the German term wins where both meet a word alike
+// Below this a word counts as not met: a code needs at least one met word to be shown at all.
+constexpr float MinQuality = 0.5f;
+// How much a term whose letters the query covers gains over a long one that meets the words alike.
+constexpr float CoverageWeight = 0.4f;
+// Letters a word may run on past a query word and still count as nearly the whole word.
+constexpr std::size_t EndingLetters = 2;
+
+// Words that carry no subject, left out of queries and of a term's length. Folded keys, sorted.
+constexpr std::array<std::string_view, 36> FillerWords = {
+    "a",   "alle", "an",  "and", "auf", "aus", "bei", "by",  "das", "dem",  "den", "der",
+    "des", "die",  "ein", "eine", "einer", "for", "fur", "im",  "in",  "mit", "of",  "oder",
+    "on",  "or",   "sowie", "the", "to",  "und", "vom", "von", "with", "z",   "zu",  "zum"};
+
+bool isFiller(std::string_view key) {
+    return std::binary_search(FillerWords.begin(), FillerWords.end(), key);
+}
+
+// A German word's stem for matching inflected and derived forms: one common ending off, four
+// letters kept ("fällung" meets "Fällen").
+std::string_view stemOf(std::string_view key) {
+    for (std::string_view ending : {"ungen", "ung", "ern", "en", "er", "es", "e", "n", "s"})
+        if (key.size() >= ending.size() + 4 && key.ends_with(ending))
+            return key.substr(0, key.size() - ending.size());
+    return key;
+}
+
+std::uint8_t depthOf(std::string_view code) {
+    std::size_t digits = code.find_last_not_of('0');
+    return static_cast<std::uint8_t>(digits == std::string_view::npos ? 0 : digits + 1);
+}
+
+std::string joined(const std::vector<std::string>& keys, std::size_t from, std::size_t count) {
+    std::string phrase;
+    for (std::size_t i = from; i < from + count; ++i) {
+        if (!phrase.empty())
+            phrase += ' ';
+        phrase += keys[i];
+    }
+    return phrase;
+}
+
+
+// The image: a header, then the arrays of 32-bit numbers, then the texts.
+constexpr char Magic[8] = {'K', 'D', 'X', 'K', 'W', 'I', 'X', '1'};
+struct Header {
+    char magic[8];
+    std::uint32_t codeCount, keyCount, postingCount, fragmentCount, termBytes, blobBytes;
+};
+static_assert(sizeof(Header) == 32 && sizeof(KeywordIndex::PackedCode) == 20);
+
+template <typename T>
+void append(std::vector<std::byte>& image, const T* data, std::size_t count) {
+    const auto* bytes = reinterpret_cast<const std::byte*>(data);
+    image.insert(image.end(), bytes, bytes + count * sizeof(T));
+}
+
+} // namespace
+
+KeywordIndex::KeywordIndex(const std::vector<CodeTerms>& codes, Vocabulary vocabulary)
+    : vocabulary_(std::move(vocabulary)) {
+    std::unordered_map<std::string, std::vector<std::uint32_t>> postingsByKey;
+    std::vector<PackedCode> packed;
+    std::string terms;
+    for (std::size_t index = 0; index < codes.size(); ++index) {
+        const CodeTerms& code = codes[index];
+        std::size_t germanLetters = 0;
+        for (std::uint32_t field = 0; field < 2; ++field) {
+            auto post = [&](const std::string& key) {
+                auto& list = postingsByKey[key];
+                std::uint32_t posting = static_cast<std::uint32_t>(index) * 2 + field;
+                if (list.empty() || list.back() != posting)
+                    list.push_back(posting);
+            };
+            for (const FoldedWord& word : field == 0 ? foldCp1252(code.german) : foldUtf8(code.english)) {
+                if (isFiller(word.key))
+                    continue;
+                if (field == 0)
+                    germanLetters += word.key.size();
+                post(word.key);
+                for (const std::string& part : word.parts)
+                    post(part);
+            }
+        }
+        PackedCode entry{};
+        std::memcpy(entry.code, code.code.data(), std::min<std::size_t>(code.code.size(), sizeof entry.code));
+        entry.termOffset = static_cast<std::uint32_t>(terms.size());
+        entry.termLength = static_cast<std::uint16_t>(std::min<std::size_t>(code.german.size(), 0xFFFF));
+        entry.letters = static_cast<std::uint16_t>(std::min<std::size_t>(germanLetters, 0xFFFF));
+        entry.depth = depthOf(code.code);
+        terms.append(code.german, 0, entry.termLength);
+        packed.push_back(entry);
+    }
+
+    std::vector<std::string> keys;
+    keys.reserve(postingsByKey.size());
+    for (const auto& entry : postingsByKey)
+        keys.push_back(entry.first);
+    std::sort(keys.begin(), keys.end());
+    std::string blob = "\n";
+    std::vector<std::uint32_t> keyStart, postingStart, postings;
+    for (const std::string& key : keys) {
+        postingStart.push_back(static_cast<std::uint32_t>(postings.size()));
+        const auto& list = postingsByKey[key];
+        postings.insert(postings.end(), list.begin(), list.end());
+        keyStart.push_back(static_cast<std::uint32_t>(blob.size()));
+        blob += key;
+        blob += '\n';
+    }
+    postingStart.push_back(static_cast<std::uint32_t>(postings.size()));
+    // Every position inside a key (not its start), ordered by the text from there: the fragments
+    // a query word may be are found by a binary search.
+    std::vector<std::uint32_t> fragments;
+    for (std::size_t at = 1; at < blob.size(); ++at)
+        if (blob[at] != '\n' && blob[at - 1] != '\n')
+            fragments.push_back(static_cast<std::uint32_t>(at));
+    std::string_view text(blob);
+    std::sort(fragments.begin(), fragments.end(),
+              [text](std::uint32_t a, std::uint32_t b) { return text.substr(a) < text.substr(b); });
+
+    Header header{};
+    std::memcpy(header.magic, Magic, sizeof Magic);
+    header.codeCount = static_cast<std::uint32_t>(packed.size());
+    header.keyCount = static_cast<std::uint32_t>(keyStart.size());
+    header.postingCount = static_cast<std::uint32_t>(postings.size());
+    header.fragmentCount = static_cast<std::uint32_t>(fragments.size());
+    header.termBytes = static_cast<std::uint32_t>(terms.size());
+    header.blobBytes = static_cast<std::uint32_t>(blob.size());
+    append(built_, &header, 1);
+    append(built_, packed.data(), packed.size());
+    append(built_, keyStart.data(), keyStart.size());
+    append(built_, postingStart.data(), postingStart.size());
+    append(built_, postings.data(), postings.size());
+    append(built_, fragments.data(), fragments.size());
+    append(built_, terms.data(), terms.size());
+    append(built_, blob.data(), blob.size());
+    attach(built_);
+    prepareVocabulary();
+}
+
+KeywordIndex::KeywordIndex(std::span<const std::byte> image, Vocabulary vocabulary)
+    : vocabulary_(std::move(vocabulary)) {
+    attach(image);
+    prepareVocabulary();
+}
+
+void KeywordIndex::prepareVocabulary() {
+    for (std::size_t i = 0; i < vocabulary_.entries().size(); ++i) {
+        const std::string& phrase = vocabulary_.entries()[i].buyerWords;
+        std::size_t lastWord = phrase.rfind(' ') + 1; // 0 when one word
+        std::string stemmed = phrase.substr(0, lastWord) + std::string(stemOf(std::string_view(phrase).substr(lastWord)));
+        vocabularyByStem_.emplace(std::move(stemmed), i);
+    }
+}
+
+// The image is the program's own (made when it is built, or just now), so its arrays are taken as
+// they are; only that they fit in it is checked.
+void KeywordIndex::attach(std::span<const std::byte> image) {
+    Header header{};
+    if (image.size() < sizeof header || reinterpret_cast<std::uintptr_t>(image.data()) % 4 != 0)
+        throw std::runtime_error("keyword index: too short or misaligned");
+    std::memcpy(&header, image.data(), sizeof header);
+    std::size_t numbers = std::size_t{header.keyCount} * 2 + 1 + header.postingCount + header.fragmentCount;
+    std::size_t needed = sizeof header + std::size_t{header.codeCount} * sizeof(PackedCode) + numbers * 4 +
+                         header.termBytes + header.blobBytes;
+    if (std::memcmp(header.magic, Magic, sizeof Magic) != 0 || needed != image.size() || header.blobBytes == 0)
+        throw std::runtime_error("keyword index: not a whole index");
+    image_ = image;
+    const std::byte* at = image.data() + sizeof header;
+    auto numbersAt = [&at](std::size_t count) {
+        std::span<const std::uint32_t> span(reinterpret_cast<const std::uint32_t*>(at), count);
+        at += count * 4;
+        return span;
+    };
+    codes_ = {reinterpret_cast<const PackedCode*>(at), header.codeCount};
+    at += std::size_t{header.codeCount} * sizeof(PackedCode);
+    keyStart_ = numbersAt(header.keyCount);
+    postingStart_ = numbersAt(std::size_t{header.keyCount} + 1);
+    postings_ = numbersAt(header.postingCount);
+    fragments_ = numbersAt(header.fragmentCount);
+    terms_ = {reinterpret_cast<const char*>(at), header.termBytes};
+    blob_ = {reinterpret_cast<const char*>(at) + header.termBytes, header.blobBytes};
+}
+
+std::string_view KeywordIndex::key(std::size_t index) const {
+    std::size_t start = keyStart_[index];
+    std::size_t end = index + 1 < keyStart_.size() ? keyStart_[index + 1] - 1 : blob_.size() - 1;
+    return blob_.substr(start, end - start);
+}
+
+std::pair<std::size_t, std::size_t> KeywordIndex::prefixRange(std::string_view prefix) const {
+    std::size_t first = 0, count = keyStart_.size();
+    while (count > 0) { // the first key not below the prefix
+        std::size_t half = count / 2;
+        if (key(first + half) < prefix) {
+            first += half + 1;
+            count -= half + 1;
+        } else {
+            count = half;
+        }
+    }
+    std::size_t last = first;
+    while (last < keyStart_.size() && key(last).starts_with(prefix))
+        ++last;
+    return {first, last};
+}
+
+void KeywordIndex::addToken(std::size_t key, float value, std::vector<float>& quality) const {
+    for (std::uint32_t i = postingStart_[key]; i < postingStart_[key + 1]; ++i) {
+        std::uint32_t posting = postings_[i];
+        float weighted = (posting & 1) ? value * EnglishWeight : value;
+        float& best = quality[posting >> 1];
+        best = std::max(best, weighted);
+    }
+}
+
+bool KeywordIndex::matchStart(std::string_view key, std::vector<float>& quality) const {
+    auto [first, last] = prefixRange(key);
+    for (std::size_t t = first; t < last; ++t) {
+        std::size_t extra = this->key(t).size() - key.size();
+        addToken(t, extra == 0 ? WholeWord : extra <= EndingLetters ? NearlyWhole : WordStart, quality);
+    }
+    return first != last;
+}
+
+// Fragments inside keys: the stem's occurrences hold the whole key's.
+void KeywordIndex::matchFragments(std::string_view key, std::string_view stem, std::vector<float>& quality,
+                                  bool& found) const {
+    auto from = std::partition_point(fragments_.begin(), fragments_.end(),
+                                     [&](std::uint32_t at) { return blob_.substr(at, stem.size()) < stem; });
+    for (auto it = from; it != fragments_.end() && blob_.substr(*it, stem.size()) == stem; ++it) {
+        std::size_t at = *it;
+        bool whole = blob_.substr(at, key.size()) == key;
+        std::size_t length = whole ? key.size() : stem.size();
+        bool head = blob_[at + length] == '\n';
+        std::size_t t = static_cast<std::size_t>(
+            std::upper_bound(keyStart_.begin(), keyStart_.end(), static_cast<std::uint32_t>(at)) - keyStart_.begin() - 1);
+        float value = head ? CompoundHead : InnerFragment;
+        addToken(t, whole ? value : value * StemWhole, quality);
+        found = true;
+    }
+}
+
+bool KeywordIndex::matchKey(std::string_view key, bool allowTypo, std::vector<float>& quality) const {
+    if (key.size() < 3) {
+        auto [first, last] = prefixRange(key);
+        bool whole = first != last && this->key(first) == key;
+        if (whole)
+            addToken(first, WholeWord, quality);
+        return whole;
+    }
+    bool found = matchStart(key, quality);
+    std::string_view stem = stemOf(key);
+    if (stem.size() != key.size()) {
+        auto [first, last] = prefixRange(stem);
+        for (std::size_t t = first; t < last; ++t)
+            addToken(t, this->key(t).size() == stem.size() ? StemWhole : StemStart, quality);
+        found = found || first != last;
+    }
+    if (key.size() >= 4)
+        matchFragments(key, stem, quality, found);
+    if (!allowTypo || found || key.size() < 5)
+        return found;
+    // Only a word that meets nothing as typed is read as one typo away from a word of the list.
+    for (std::size_t t = 0; t < keyStart_.size(); ++t) {
+        std::string_view candidate = this->key(t);
+        for (std::size_t length = key.size() - 1; length <= key.size() + 1 && length <= candidate.size(); ++length) {
+            if (withinOneEdit(key, candidate.substr(0, length))) {
+                addToken(t, length == candidate.size() ? OneTypoWhole : OneTypoStart, quality);
+                found = true;
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+void KeywordIndex::matchAcrossWords(std::string_view key, std::vector<float>& quality) const {
+    // A compound typed as one word meets a term that writes its parts as separate words or inside
+    // other compounds, in any order: "büroreinigung" meets "Reinigung von Büros", "kanalreinigung"
+    // "Reinigung von Abwässerkanälen". A linking s between the parts belongs to neither
+    // ("reinigungsdienst").
+    if (key.size() < 8)
+        return;
+    std::vector<float> head(codes_.size()), tail(codes_.size());
+    for (std::size_t split = 4; split + 4 <= key.size(); ++split) {
+        std::string_view tailKey = key.substr(split);
+        for (std::string_view headKey : {key.substr(0, split), key.substr(0, split - 1)}) {
+            if (headKey.size() < 4 || (headKey.size() < split && key[split - 1] != 's'))
+                continue;
+            std::fill(head.begin(), head.end(), 0.0f);
+            if (!matchKey(headKey, false, head))
+                continue;
+            std::fill(tail.begin(), tail.end(), 0.0f);
+            if (!matchKey(tailKey, false, tail))
+                continue;
+            for (std::size_t c = 0; c < codes_.size(); ++c)
+                quality[c] = std::max(quality[c], AcrossWords * std::min(head[c], tail[c]));
+        }
+    }
+}
+
+std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::size_t limit) const {
+    std::vector<std::string> keys;
+    for (FoldedWord& word : foldUtf8(utf8Query)) {
+        if (word.key.size() > MaxWordLength)
+            word.key.resize(MaxWordLength);
+        keys.push_back(std::move(word.key));
+    }
+    // Filler words count only in a query made of nothing else.
+    std::vector<std::string> subjects;
+    std::copy_if(keys.begin(), keys.end(), std::back_inserter(subjects), [](const auto& k) { return !isFiller(k); });
+    if (!subjects.empty())
+        keys = std::move(subjects);
+    if (keys.size() > MaxWords)
+        keys.resize(MaxWords);
+    if (keys.empty() || limit == 0)
+        return {};
+
+    // The query's units: a phrase of the vocabulary (up to three words) or a single word.
+    std::vector<std::vector<float>> units;
+    std::size_t queryLetters = 0; // of the words as typed, or of the shortest alternative of a phrase
+    for (std::size_t i = 0; i < keys.size();) {
+        const VocabularyEntry* entry = nullptr;
+        std::size_t words = std::min<std::size_t>(3, keys.size() - i);
+        for (; words > 0 && !entry; --words) {
+            entry = vocabularyEntry(joined(keys, i, words));
+            if (entry)
+                break;
+        }
+        std::size_t unitWords = entry ? words : 1;
+        std::vector<float> quality(codes_.size(), 0.0f);
+        if (unitWords == 1) {
+            matchKey(keys[i], true, quality);
+            matchAcrossWords(keys[i], quality);
+        } else {
+            // A phrase of several words meets a term as its words do, every one of them.
+            std::vector<float> word(codes_.size());
+            for (std::size_t w = i; w < i + unitWords; ++w) {
+                std::fill(word.begin(), word.end(), 0.0f);
+                matchKey(keys[w], true, word);
+                for (std::size_t c = 0; c < codes_.size(); ++c)
+                    quality[c] = w == i ? word[c] : std::min(quality[c], word[c]);
+            }
+        }
+        std::size_t letters = 0;
+        for (std::size_t w = i; w < i + unitWords; ++w)
+            letters += keys[w].size();
+        if (entry) {
+            matchVocabulary(*entry, quality);
+            std::size_t shortest = SIZE_MAX;
+            for (const auto& alternative : entry->alternatives) {
+                std::size_t alternativeLetters = 0;
+                for (const std::string& word : alternative)
+                    alternativeLetters += word.size();
+                shortest = std::min(shortest, alternativeLetters);
+            }
+            letters = std::max(letters, shortest);
+        }
+        queryLetters += letters;
+        units.push_back(std::move(quality));
+        i += unitWords;
+    }
+
+    struct Candidate {
+        std::uint32_t code;
+        std::uint32_t met;
+        float score;
+    };
+    const std::size_t needed = (units.size() + 1) / 2;
+    // A rare word says more about what is wanted than a common one: where codes meet different
+    // words of the query, the one that meets the rarer word ranks first.
+    std::vector<float> weights;
+    float weightSum = 0.0f;
+    for (const auto& unit : units) {
+        auto meeting = std::count_if(unit.begin(), unit.end(), [](float q) { return q >= MinQuality; });
+        weights.push_back(std::log(1.0f + static_cast<float>(codes_.size()) / (1.0f + static_cast<float>(meeting))));
+        weightSum += weights.back();
+    }
+    std::vector<Candidate> candidates;
+    for (std::size_t c = 0; c < codes_.size(); ++c) {
+        std::uint32_t met = 0;
+        float sum = 0.0f;
+        for (std::size_t u = 0; u < units.size(); ++u) {
+            if (units[u][c] >= MinQuality) {
+                ++met;
+                sum += weights[u] * units[u][c];
+            }
+        }
+        if (met == 0 || met < needed)
+            continue;
+        float coverage = codes_[c].letters == 0
+                             ? 0.0f
+                             : std::min(1.0f, static_cast<float>(queryLetters) / static_cast<float>(codes_[c].letters));
+        float score = sum / weightSum + CoverageWeight * coverage;
+        candidates.push_back({static_cast<std::uint32_t>(c), met, score});
+    }
+    auto better = [this](const Candidate& a, const Candidate& b) {
+        if (a.met != b.met)
+            return a.met > b.met;
+        if (a.score != b.score)
+            return a.score > b.score;
+        if (codes_[a.code].depth != codes_[b.code].depth)
+            return codes_[a.code].depth > codes_[b.code].depth;
+        return a.code < b.code;
+    };
+    std::size_t shown = std::min(limit, candidates.size());
+    std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(shown), candidates.end(),
+                      better);
+    std::vector<KeywordHit> hits;
+    hits.reserve(shown);
+    for (std::size_t i = 0; i < shown; ++i) {
+        const PackedCode& code = codes_[candidates[i].code];
+        hits.push_back({std::string(code.code, sizeof code.code),
+                        std::string(terms_.substr(code.termOffset, code.termLength)), candidates[i].score});
+    }
+    return hits;
+}
+
+const VocabularyEntry* KeywordIndex::vocabularyEntry(const std::string& phrase) const {
+    if (const VocabularyEntry* entry = vocabulary_.find(phrase))
+        return entry;
+    std::size_t lastWord = phrase.rfind(' ') + 1;
+    std::string stemmed = phrase.substr(0, lastWord) + std::string(stemOf(std::string_view(phrase).substr(lastWord)));
+    auto found = vocabularyByStem_.find(stemmed);
+    return found == vocabularyByStem_.end() ? nullptr : &vocabulary_.entries()[found->second];
+}
+
+void KeywordIndex::matchVocabulary(const VocabularyEntry& entry, std::vector<float>& quality) const {
+    // A code meets the buyer's words when its terms meet every word of one alternative.
+    std::vector<float> alternative(codes_.size()), word(codes_.size());
+    for (const auto& words : entry.alternatives) {
+        for (std::size_t w = 0; w < words.size(); ++w) {
+            std::fill(word.begin(), word.end(), 0.0f);
+            matchKey(words[w], false, word);
+            for (std::size_t c = 0; c < codes_.size(); ++c)
+                alternative[c] = w == 0 ? word[c] : std::min(alternative[c], word[c]);
+        }
+        for (std::size_t c = 0; c < codes_.size(); ++c)
+            quality[c] = std::max(quality[c], VocabularyTerm * alternative[c]);
+    }
+}
+
+} // namespace kodexa::keyword

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "Vocabulary.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// The ranked keyword search over the code list: a buyer's words, in any order, against the German
+// and English terms of every code and the everyday vocabulary. Knows no toolkit.
+namespace kodexa::keyword {
+
+struct KeywordHit {
+    std::string code;
+    std::string description; // the German term, Windows-1252 as everywhere in the code list
+    double score;
+};
+
+struct CodeTerms {
+    std::string code; // eight digits
+    std::string german; // Windows-1252
+    std::string english; // UTF-8
+};
+
+// The codes of the list's source (code TAB German term, UTF-8) with their English terms (code TAB
+// English term), each file with its header line. Throws std::runtime_error for a malformed line.
+std::vector<CodeTerms> codeTermsFromSources(std::string_view germanTsv, std::string_view englishTsv);
+
+class KeywordIndex {
+public:
+    // Builds the index; codes keep the given order where everything else ties.
+    KeywordIndex(const std::vector<CodeTerms>& codes, Vocabulary vocabulary);
+    // An index from its bytes (image()), which must outlive it. Throws std::runtime_error for
+    // bytes that do not hold a whole index.
+    KeywordIndex(std::span<const std::byte> image, Vocabulary vocabulary);
+
+    // The index over the carried list, its English terms and vocabulary: made when the program is
+    // built and carried in it, so it is ready at once.
+    static const KeywordIndex& carried();
+
+    // The best `limit` codes for the query, best first: codes that meet every word before those
+    // that meet some, then by how well and how specifically they meet them. Empty when nothing
+    // meets the query well enough (a nonsense word finds nothing rather than noise).
+    std::vector<KeywordHit> search(std::string_view utf8Query, std::size_t limit) const;
+
+    // The index as bytes, as the program carries it.
+    std::span<const std::byte> image() const { return image_; }
+    std::size_t codeCount() const { return codes_.size(); }
+    std::size_t keyCount() const { return keyStart_.size(); }
+
+    // Lengths above these are cut: the first MaxWords words of a longer query are searched.
+    static constexpr std::size_t MaxWords = 12;
+    static constexpr std::size_t MaxWordLength = 64;
+
+    // One code as the image holds it.
+    struct PackedCode {
+        char code[8];
+        std::uint32_t termOffset;
+        std::uint16_t termLength;
+        std::uint16_t letters; // of the German term's words, without filler words
+        std::uint8_t depth; // digits before the trailing zeros
+        std::uint8_t unused[3];
+    };
+
+private:
+    void attach(std::span<const std::byte> image);
+    void prepareVocabulary();
+    std::string_view key(std::size_t index) const;
+    std::pair<std::size_t, std::size_t> prefixRange(std::string_view prefix) const;
+    void addToken(std::size_t key, float value, std::vector<float>& quality) const;
+    // Each raises the quality of every code it meets; true when it met any.
+    bool matchKey(std::string_view key, bool allowTypo, std::vector<float>& quality) const;
+    bool matchStart(std::string_view key, std::vector<float>& quality) const;
+    void matchFragments(std::string_view key, std::string_view stem, std::vector<float>& quality, bool& found) const;
+    void matchAcrossWords(std::string_view key, std::vector<float>& quality) const;
+    void matchVocabulary(const VocabularyEntry& entry, std::vector<float>& quality) const;
+    const VocabularyEntry* vocabularyEntry(const std::string& phrase) const;
+
+    std::vector<std::byte> built_; // the image when built here; empty when carried
+    std::span<const std::byte> image_;
+    Vocabulary vocabulary_;
+    std::unordered_map<std::string, std::size_t> vocabularyByStem_; // phrase, last word stemmed
+
+    std::span<const PackedCode> codes_;
+    std::string_view terms_;                    // the German terms, one after the other
+    std::string_view blob_;                     // '\n' + every key + '\n', keys sorted, each once
+    std::span<const std::uint32_t> keyStart_;   // where each key begins in blob_
+    std::span<const std::uint32_t> postingStart_; // keyCount() + 1 offsets into postings_
+    std::span<const std::uint32_t> postings_;   // code index * 2 + (0 German, 1 English)
+    std::span<const std::uint32_t> fragments_;  // the positions inside keys, sorted by what follows
+};
+
+} // namespace kodexa::keyword

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The everyday vocabulary: words buyers type where the list has its official term ("laptop" for
+// "Tragbare Computer"). A line of its file is `buyer words<TAB>list words[;list words...]`: a
+// code matches the buyer's words when its term holds every word of one alternative. Lines that
+// begin with '#' and blank lines are comments.
+namespace kodexa::keyword {
+
+struct VocabularyEntry {
+    std::string buyerWords; // folded keys, joined by single blanks
+    std::vector<std::vector<std::string>> alternatives; // each: the folded keys of its words
+};
+
+class Vocabulary {
+public:
+    // Throws std::runtime_error naming the line for a line without its tab or with a side that
+    // holds no word.
+    static Vocabulary parse(std::string_view utf8);
+
+    const std::vector<VocabularyEntry>& entries() const { return entries_; }
+    // The entry for a phrase of folded keys joined by blanks, or null.
+    const VocabularyEntry* find(std::string_view buyerWords) const;
+
+private:
+    std::vector<VocabularyEntry> entries_; // sorted by buyerWords
+};
+
+} // namespace kodexa::keyword

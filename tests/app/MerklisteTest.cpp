@@ -1,0 +1,217 @@
+// The Merkliste in the window: adding from the grid, the tree and the keyword results, its page's
+// commands, its file across starts, a damaged file, a folder that cannot be written, the export.
+#include "AccessibleAnnouncement.h"
+#include "CodeCopyCommands.h"
+#include "DBGrid.h"
+#include "DlgSearch.h"
+#include "KeywordSearchPage.h"
+#include "MerklistePage.h"
+#include "SystemClock.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <memory>
+
+using namespace kodexa;
+
+namespace {
+
+class InstantClock final : public SystemClock {
+public:
+    std::uint32_t tickCount() override { return ticks_; }
+    void sleep(std::uint32_t milliseconds) override { ticks_ += milliseconds; }
+
+private:
+    std::uint32_t ticks_ = 0;
+};
+
+QByteArray fileBytes(const QString& name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& name, const QByteArray& bytes) {
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class MerklisteTest : public QObject {
+    Q_OBJECT
+
+    InstantClock clock;
+    std::unique_ptr<QTemporaryDir> home;
+    std::unique_ptr<TDlgSearchCPV> window;
+
+    QString listFile() const { return home->filePath(QStringLiteral("kodexa/merkliste.tsv")); }
+    QString start() {
+        window = std::make_unique<TDlgSearchCPV>(&clock);
+        const QString problem = window->openMerkliste(listFile().toStdString());
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        return problem;
+    }
+    QStringList codesOnThePage() const {
+        QStringList codes;
+        for (int row = 0; row < window->MerklisteTab->Entries->topLevelItemCount(); ++row) {
+            const QTreeWidgetItem* item = window->MerklisteTab->Entries->topLevelItem(row);
+            codes << item->text(0) + u' ' + item->text(2) + u' ' + item->text(3);
+        }
+        return codes;
+    }
+    void insertOn(QWidget* view) {
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Insert);
+    }
+
+private slots:
+    void init() {
+        home = std::make_unique<QTemporaryDir>();
+        QVERIFY(home->isValid());
+    }
+    void cleanup() { window.reset(); }
+
+    void codesAreAddedFromTheGridTheTreeAndTheKeywordResults() {
+        QCOMPARE(start(), QString());
+        window->DBGrid1->selectRow(3); // 03111000 Saatgut
+        insertOn(window->DBGrid1);
+        QCOMPARE(lastAnnouncement(*window), QStringLiteral("03111000 zur Merkliste hinzugefügt"));
+        insertOn(window->DBGrid1);
+        QCOMPARE(lastAnnouncement(*window), QStringLiteral("03111000 steht schon auf der Merkliste"));
+
+        window->showCodeInTree("45000000");
+        insertOn(window->TreeView1);
+        window->PageControl1->setCurrentWidget(window->KeywordPage);
+        window->KeywordPage->WordsEdit->setText(QStringLiteral("Reinigung von Büros"));
+        QVERIFY(window->KeywordPage->Results->topLevelItemCount() > 0);
+        const QString found = window->KeywordPage->Results->currentItem()->text(0);
+        insertOn(window->KeywordPage->Results);
+
+        QCOMPARE(codesOnThePage(),
+                 (QStringList{"03111000 Lieferung Hauptgegenstand", "45000000 Bauleistung Zusatz",
+                              found + QStringLiteral(" Dienstleistung Zusatz")}));
+        QVERIFY(window->MerklisteTab->KindsLine->isVisibleTo(window->MerklisteTab));
+        // Written at once, and read again by the next start.
+        const QByteArray written = fileBytes(listFile());
+        QVERIFY(written.startsWith("Code\tBezeichnung\tRolle\n03111000\tSaatgut\tHauptgegenstand\n"));
+        window.reset();
+        QCOMPARE(start(), QString());
+        QCOMPARE(codesOnThePage().size(), 3);
+        QCOMPARE(fileBytes(listFile()), written);
+    }
+
+    void thePagesCommandsChangeTheListAndTheFile() {
+        start();
+        for (const auto& [code, term] :
+             {std::pair{"03111000", "Saatgut"}, std::pair{"45000000", "Bauarbeiten"},
+              std::pair{"90919200", "Reinigung von B\xFCros"}})
+            window->Merkliste.add(code, term);
+        window->MerklisteTab->showList(0);
+        QTreeWidget* entries = window->MerklisteTab->Entries;
+        window->PageControl1->setCurrentWidget(window->MerklisteTab);
+        entries->setFocus();
+        entries->setCurrentItem(entries->topLevelItem(1));
+        QTest::keyClick(entries, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(entries->currentItem()->text(0), QStringLiteral("45000000"));
+        QCOMPARE(entries->indexOfTopLevelItem(entries->currentItem()), 2);
+        window->MerklisteTab->MainButton->click();
+        QCOMPARE(codesOnThePage(), (QStringList{"03111000 Lieferung Zusatz", "90919200 Dienstleistung Zusatz",
+                                                "45000000 Bauleistung Hauptgegenstand"}));
+        QTest::keyClick(entries, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("45000000 Bauarbeiten\n03111000 Saatgut\n"
+                                                                   "90919200 Reinigung von Büros\n"));
+        QTest::keyClick(entries, Qt::Key_Up, Qt::ControlModifier);
+        QTest::keyClick(entries, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("45000000"));
+        QTest::keyClick(entries, Qt::Key_Delete);
+        QCOMPARE(codesOnThePage(),
+                 (QStringList{"03111000 Lieferung Hauptgegenstand", "90919200 Dienstleistung Zusatz"}));
+        QVERIFY(window->MerklisteTab->KindsLine->isVisibleTo(window->MerklisteTab));
+        QVERIFY(fileBytes(listFile()).endsWith("90919200\tReinigung von B\xC3\xBCros\tZusatz\n"));
+
+        QTest::keyClick(entries, Qt::Key_Return);
+        QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet2);
+        QVERIFY(window->TreeView1->currentItem()->text(0).startsWith(QStringLiteral("90919200: ")));
+    }
+
+    // A damaged file is kept aside under another name, the user is told where, and the list starts
+    // with the lines that could be read; the next change writes a new file.
+    void aDamagedFileIsKeptAsideAndTheReadableLinesStay() {
+        QVERIFY(QDir().mkpath(home->filePath(QStringLiteral("kodexa"))));
+        const QByteArray damaged =
+            "Code\tBezeichnung\tRolle\n45000000\tBauarbeiten\tZusatz\n12345678\tx\tZusatz\n";
+        writeFile(listFile(), damaged);
+        const QString problem = start();
+        QVERIFY2(problem.contains(QStringLiteral("1 Zeile(n)")), qPrintable(problem));
+        const QStringList aside = QDir(home->filePath(QStringLiteral("kodexa")))
+                                      .entryList({QStringLiteral("merkliste.tsv.beschaedigt-*")});
+        QCOMPARE(aside.size(), 1);
+        QVERIFY2(problem.contains(aside.front()), qPrintable(problem));
+        QCOMPARE(fileBytes(home->filePath(QStringLiteral("kodexa/") + aside.front())), damaged);
+        QVERIFY(!QFile::exists(listFile()));
+        QCOMPARE(codesOnThePage(), QStringList{"45000000 Bauleistung Hauptgegenstand"});
+        QCOMPARE(window->MerklisteTab->ProblemLine->text(), problem);
+
+        window->DBGrid1->selectRow(3);
+        insertOn(window->DBGrid1);
+        QCOMPARE(
+            fileBytes(listFile()),
+            "Code\tBezeichnung\tRolle\n45000000\tBauarbeiten\tHauptgegenstand\n03111000\tSaatgut\tZusatz\n");
+    }
+
+    // Where the folder cannot be made, the page says so and the list goes on in memory.
+    void aFolderThatCannotBeWrittenLeavesTheListInMemory() {
+        writeFile(home->filePath(QStringLiteral("kodexa")), "a file where the folder would be");
+        QCOMPARE(start(), QString());
+        window->DBGrid1->selectRow(3);
+        insertOn(window->DBGrid1);
+        QCOMPARE(window->Merkliste.size(), std::size_t(1));
+        const QString problem = window->MerklisteTab->ProblemLine->text();
+        QVERIFY2(problem.contains(QStringLiteral("kann nicht angelegt werden")) &&
+                     problem.contains(QStringLiteral("bis das Programm endet")),
+                 qPrintable(problem));
+        insertOn(window->DBGrid1); // no second message, and nothing written over
+        QCOMPARE(window->MerklisteTab->ProblemLine->text(), problem);
+        QCOMPARE(fileBytes(home->filePath(QStringLiteral("kodexa"))),
+                 QByteArray("a file where the folder would be"));
+    }
+
+    void theExportIsWrittenOrReported() {
+        start();
+        window->Merkliste.add("03111000", "Saatgut");
+        window->MerklisteTab->showList();
+        const QString csv = home->filePath(QStringLiteral("liste.csv"));
+        window->AskExportFileName = [&] { return csv; };
+        window->MerklisteTab->ExportButton->click();
+        QCOMPARE(fileBytes(csv), QByteArray("\xEF\xBB\xBF"
+                                            "Code;Bezeichnung;Art;Rolle\r\n"
+                                            "03111000;Saatgut;Lieferung;Hauptgegenstand\r\n"));
+
+        window->AskExportFileName = [&] { return home->filePath(QStringLiteral("missing/liste.csv")); };
+        QString reported;
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                reported = box->text();
+                box->accept();
+            }
+        });
+        window->MerklisteTab->ExportButton->click();
+        QVERIFY2(reported.startsWith(QStringLiteral("Die Merkliste kann nicht nach")), qPrintable(reported));
+    }
+};
+
+QTEST_MAIN(MerklisteTest)
+#include "MerklisteTest.moc"

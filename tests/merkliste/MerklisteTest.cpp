@@ -1,0 +1,143 @@
+// The Merkliste's model: adding once, roles, kinds of contract, copying, and its file and export
+// formats read and written.
+#include "Merkliste.h"
+
+#include <gtest/gtest.h>
+
+using namespace kodexa::merkliste;
+
+namespace {
+
+// Three codes of three kinds, with a term that needs quoting in the export and one with ä (Windows-1252).
+Merkliste threeKinds() {
+    Merkliste list;
+    list.add("90919200", "Reinigung von B\xFCros");
+    list.add("45000000", "Bauarbeiten");
+    list.add("30213100", "Tragbare Computer; \"Laptops\"");
+    return list;
+}
+
+CodeTerms knownTerms() {
+    CodeTerms terms;
+    terms.add("90919200", "Reinigung von B\xFCros");
+    terms.add("45000000", "Bauarbeiten");
+    terms.add("30213100", "Tragbare Computer; \"Laptops\"");
+    return terms;
+}
+
+} // namespace
+
+TEST(Merkliste, KindOfContractFollowsTheDivision) {
+    const std::pair<const char*, ContractKind> cases[] = {
+        {"03000000", ContractKind::Supplies}, {"44000000", ContractKind::Supplies},
+        {"48000000", ContractKind::Supplies}, {"45000000", ContractKind::Works},
+        {"50000000", ContractKind::Services}, {"98000000", ContractKind::Services},
+        {"49000000", ContractKind::None},     {"02000000", ContractKind::None},
+        {"99000000", ContractKind::None},     {"4", ContractKind::None},
+        {"x5000000", ContractKind::None},
+    };
+    for (const auto& [code, kind] : cases)
+        EXPECT_EQ(kindOf(code), kind) << code;
+    EXPECT_EQ(kindName(ContractKind::Supplies), "Lieferung");
+    EXPECT_EQ(kindName(ContractKind::Works), "Bauleistung");
+    EXPECT_EQ(kindName(ContractKind::Services), "Dienstleistung");
+}
+
+TEST(Merkliste, ACodeIsAddedOnceAndTheFirstIsTheMainCode) {
+    Merkliste list = threeKinds();
+    EXPECT_EQ(list.add("45000000", "Bauarbeiten"), Merkliste::Added::AlreadyThere);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list.roleOf(0), Role::Main);
+    EXPECT_EQ(list.roleOf(1), Role::Additional);
+    EXPECT_EQ(roleName(Role::Main), "Hauptgegenstand");
+    EXPECT_EQ(roleName(Role::Additional), "Zusatz");
+
+    list.makeMain(2);
+    EXPECT_EQ(list.mainIndex(), 2u);
+    EXPECT_EQ(list.roleOf(0), Role::Additional);
+    // The main code keeps its role when it moves; moving past either end does nothing.
+    EXPECT_EQ(list.move(2, -1), 1u);
+    EXPECT_EQ(list.mainIndex(), 1u);
+    EXPECT_EQ(list.move(0, -1), 0u);
+    EXPECT_EQ(list.move(2, +1), 2u);
+    // Without its main code the list's first code becomes the main one.
+    list.remove(1);
+    EXPECT_EQ(list.mainIndex(), 0u);
+    list.remove(0);
+    list.remove(0);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(list.mainIndex(), std::nullopt);
+    EXPECT_THROW(list.remove(0), std::out_of_range);
+}
+
+TEST(Merkliste, MixedKindsAreToldAndTheMainCodeIsCopiedFirst) {
+    Merkliste list;
+    list.add("90919200", "Reinigung von B\xFCros");
+    list.add("90911300", "Fensterreinigung");
+    EXPECT_FALSE(list.mixesKinds());
+    list.add("45000000", "Bauarbeiten");
+    EXPECT_TRUE(list.mixesKinds());
+    list.makeMain(1);
+    EXPECT_EQ(list.copyText(),
+              "90911300 Fensterreinigung\n90919200 Reinigung von B\xFCros\n45000000 Bauarbeiten\n");
+}
+
+TEST(Merkliste, TheFileIsReadBackAsItWasWritten) {
+    Merkliste list = threeKinds();
+    list.makeMain(1);
+    const std::string text = list.fileText();
+    EXPECT_EQ(text, "Code\tBezeichnung\tRolle\n"
+                    "90919200\tReinigung von B\xC3\xBC"
+                    "ros\tZusatz\n"
+                    "45000000\tBauarbeiten\tHauptgegenstand\n"
+                    "30213100\tTragbare Computer; \"Laptops\"\tZusatz\n");
+    const ReadList read = readFileText(text, knownTerms());
+    EXPECT_FALSE(read.damaged);
+    ASSERT_EQ(read.list.size(), 3u);
+    EXPECT_EQ(read.list.fileText(), text);
+    EXPECT_EQ(read.list.entries()[0].term, "Reinigung von B\xFCros");
+    // An empty file is an empty list, as is one with the header alone, with CR LF line ends too.
+    for (const char* empty : {"", "Code\tBezeichnung\tRolle\n", "Code\tBezeichnung\tRolle\r\n"}) {
+        const ReadList none = readFileText(empty, knownTerms());
+        EXPECT_FALSE(none.damaged) << empty;
+        EXPECT_TRUE(none.list.empty());
+    }
+}
+
+// A damaged file gives the lines that can be read and says so.
+TEST(Merkliste, ADamagedFileGivesTheLinesThatCanBeRead) {
+    const struct {
+        const char* what;
+        const char* text;
+        std::size_t kept;
+    } cases[] = {
+        {"unknown code", "Code\tBezeichnung\tRolle\n99999999\tx\tZusatz\n45000000\tBauarbeiten\tZusatz\n", 1},
+        {"no role", "Code\tBezeichnung\tRolle\n45000000\tBauarbeiten\n", 0},
+        {"unknown role", "Code\tBezeichnung\tRolle\n45000000\tBauarbeiten\tChef\n", 0},
+        {"twice the same code",
+         "Code\tBezeichnung\tRolle\n45000000\tBauarbeiten\tZusatz\n45000000\tBauarbeiten\tZusatz\n", 1},
+        {"no header", "45000000\tBauarbeiten\tHauptgegenstand\n", 1},
+        {"nonsense", "\x89PNG\r\n\x1a\n", 0},
+        {"short code", "Code\tBezeichnung\tRolle\n4500000\tBauarbeiten\tZusatz\n", 0},
+    };
+    for (const auto& c : cases) {
+        const ReadList read = readFileText(c.text, knownTerms());
+        EXPECT_TRUE(read.damaged) << c.what;
+        EXPECT_EQ(read.list.size(), c.kept) << c.what;
+    }
+    // A file without a main code takes its first code as the main one.
+    const ReadList noMain = readFileText(
+        "Code\tBezeichnung\tRolle\n45000000\tBauarbeiten\tZusatz\n90919200\tx\tZusatz\n", knownTerms());
+    EXPECT_FALSE(noMain.damaged);
+    EXPECT_EQ(noMain.list.mainIndex(), 0u);
+}
+
+TEST(Merkliste, TheExportIsACsvForGermanSpreadsheets) {
+    Merkliste list = threeKinds();
+    EXPECT_EQ(list.csvText(), "\xEF\xBB\xBF"
+                              "Code;Bezeichnung;Art;Rolle\r\n"
+                              "90919200;Reinigung von B\xC3\xBC"
+                              "ros;Dienstleistung;Hauptgegenstand\r\n"
+                              "45000000;Bauarbeiten;Bauleistung;Zusatz\r\n"
+                              "30213100;\"Tragbare Computer; \"\"Laptops\"\"\";Lieferung;Zusatz\r\n");
+}
