@@ -18,7 +18,14 @@ constexpr float WholeWord = 1.0f;
 constexpr float StemWhole = 0.95f;       // "reinigungen" for "Reinigung"
 constexpr float NearlyWhole = 0.95f;     // "zaun" for "Zäune": a word start short of an ending
 constexpr float WordStart = 0.9f;        // "reinigung" for "Reinigungsdienste"
-constexpr float VocabularyTerm = 0.9f;   // "laptop" for "Tragbare Computer"
+// "laptop" for "Tragbare Computer": where the vocabulary knows a word, its meaning there is what the
+// buyer wants, ahead of a literal match of the word ("monitor" for medical "Monitoren").
+constexpr float VocabularyTerm = 1.05f;
+// A short word of the vocabulary's wording meets the inside of a compound by chance ("ton" in
+// "Beton", "netz" in "Stromnetz"); it counts there only from this length on.
+constexpr std::size_t VocabularyInnerFrom = 6;
+// Each later alternative of a vocabulary line counts this much less: the first is the main meaning.
+constexpr float AlternativeStep = 0.03f;
 constexpr float StemStart = 0.85f;       // "büros" for "Bürobedarf"
 constexpr float CompoundHead = 0.85f;    // "reinigung" for "Büroreinigung"
 constexpr float AcrossWords = 0.8f;      // "büroreinigung" for "Reinigung von Büros"
@@ -251,7 +258,7 @@ bool KeywordIndex::matchStart(std::string_view key, std::vector<float>& quality)
 }
 
 // Fragments inside keys: the stem's occurrences hold the whole key's.
-void KeywordIndex::matchFragments(std::string_view key, std::string_view stem, std::vector<float>& quality,
+void KeywordIndex::matchFragments(std::string_view key, std::string_view stem, bool inner, std::vector<float>& quality,
                                   bool& found) const {
     auto from = std::partition_point(fragments_.begin(), fragments_.end(),
                                      [&](std::uint32_t at) { return blob_.substr(at, stem.size()) < stem; });
@@ -260,6 +267,8 @@ void KeywordIndex::matchFragments(std::string_view key, std::string_view stem, s
         bool whole = blob_.substr(at, key.size()) == key;
         std::size_t length = whole ? key.size() : stem.size();
         bool head = blob_[at + length] == '\n';
+        if (!head && !inner)
+            continue;
         std::size_t t = static_cast<std::size_t>(
             std::upper_bound(keyStart_.begin(), keyStart_.end(), static_cast<std::uint32_t>(at)) - keyStart_.begin() - 1);
         float value = head ? CompoundHead : InnerFragment;
@@ -268,7 +277,8 @@ void KeywordIndex::matchFragments(std::string_view key, std::string_view stem, s
     }
 }
 
-bool KeywordIndex::matchKey(std::string_view key, bool allowTypo, std::vector<float>& quality) const {
+bool KeywordIndex::matchKey(std::string_view key, bool allowTypo, std::vector<float>& quality,
+                            std::size_t innerFrom) const {
     if (key.size() < 3) {
         auto [first, last] = prefixRange(key);
         bool whole = first != last && this->key(first) == key;
@@ -285,7 +295,7 @@ bool KeywordIndex::matchKey(std::string_view key, bool allowTypo, std::vector<fl
         found = found || first != last;
     }
     if (key.size() >= 4)
-        matchFragments(key, stem, quality, found);
+        matchFragments(key, stem, key.size() >= innerFrom, quality, found);
     if (!allowTypo || found || key.size() < 5)
         return found;
     // Only a word that meets nothing as typed is read as one typo away from a word of the list.
@@ -456,15 +466,17 @@ const VocabularyEntry* KeywordIndex::vocabularyEntry(const std::string& phrase) 
 void KeywordIndex::matchVocabulary(const VocabularyEntry& entry, std::vector<float>& quality) const {
     // A code meets the buyer's words when its terms meet every word of one alternative.
     std::vector<float> alternative(codes_.size()), word(codes_.size());
+    float weight = VocabularyTerm;
     for (const auto& words : entry.alternatives) {
         for (std::size_t w = 0; w < words.size(); ++w) {
             std::fill(word.begin(), word.end(), 0.0f);
-            matchKey(words[w], false, word);
+            matchKey(words[w], false, word, VocabularyInnerFrom);
             for (std::size_t c = 0; c < codes_.size(); ++c)
                 alternative[c] = w == 0 ? word[c] : std::min(alternative[c], word[c]);
         }
         for (std::size_t c = 0; c < codes_.size(); ++c)
-            quality[c] = std::max(quality[c], VocabularyTerm * alternative[c]);
+            quality[c] = std::max(quality[c], weight * alternative[c]);
+        weight -= AlternativeStep;
     }
 }
 

@@ -74,9 +74,11 @@ private:
     std::pair<std::size_t, std::size_t> prefixRange(std::string_view prefix) const;
     void addToken(std::size_t key, float value, std::vector<float>& quality) const;
     // Each raises the quality of every code it meets; true when it met any.
-    bool matchKey(std::string_view key, bool allowTypo, std::vector<float>& quality) const;
+    // Inner fragments count for keys of innerFrom letters or more; compound heads always do.
+    bool matchKey(std::string_view key, bool allowTypo, std::vector<float>& quality, std::size_t innerFrom = 4) const;
     bool matchStart(std::string_view key, std::vector<float>& quality) const;
-    void matchFragments(std::string_view key, std::string_view stem, std::vector<float>& quality, bool& found) const;
+    void matchFragments(std::string_view key, std::string_view stem, bool inner, std::vector<float>& quality,
+                        bool& found) const;
     void matchAcrossWords(std::string_view key, std::vector<float>& quality) const;
     void matchVocabulary(const VocabularyEntry& entry, std::vector<float>& quality) const;
     const VocabularyEntry* vocabularyEntry(const std::string& phrase) const;
