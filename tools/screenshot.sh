@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes pictures of Kodexa's windows on a virtual X server (1280 x 1024, 24 bit, no window manager,
 # so windows have no frames): the splash, the main window at start, after a search and a sort, the
-# status window, the about box and the tree page after a double-click on a grid row; then the
+# status window, the about box, the tree page after a double-click on a grid row, the keyword
+# search after a buyer's words and the Merkliste with three of its results; then the
 # report's preview (100 %, Fit to Page, Fit to Page Width) and output options, with a private CUPS
 # server (tests/report/cups) as the system's printer.
 #

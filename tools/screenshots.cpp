@@ -6,11 +6,16 @@
 #include "DlgAbout.h"
 #include "DlgSearch.h"
 #include "DlgStatus.h"
+#include "KeywordSearchPage.h"
+#include "MerklistePage.h"
 #include "SystemClock.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QAction>
+#include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -152,6 +157,36 @@ int main(int argc, char** argv) {
     window->resize(1000, 760);
     settle();
     shooter.save(QStringLiteral("09-main-resized"), around(*window));
+
+    // The keyword search after a buyer's words, then two of its results on the Merkliste (kept in
+    // a folder of its own, not the user's), added by the results' command that Insert calls.
+    QTemporaryDir merklisteFolder;
+    window->openMerkliste(merklisteFolder.filePath(QStringLiteral("merkliste.tsv")).toStdString());
+    window->PageControl1->setCurrentWidget(window->KeywordPage);
+    window->KeywordPage->WordsEdit->setFocus();
+    window->KeywordPage->WordsEdit->setText(QStringLiteral("reinigung büro"));
+    window->KeywordPage->search();
+    settle();
+    shooter.save(QStringLiteral("10-keyword-search"), around(*window));
+    QTreeWidget* results = window->KeywordPage->Results;
+    auto addFirstResult = [results] {
+        results->setCurrentItem(results->topLevelItem(0));
+        for (QAction* action : results->actions())
+            if (action->shortcut() == QKeySequence(Qt::Key_Insert))
+                action->trigger();
+    };
+    results->setFocus();
+    addFirstResult();
+    window->KeywordPage->WordsEdit->setText(QStringLiteral("baustelleneinrichtung"));
+    window->KeywordPage->search();
+    addFirstResult();
+    window->KeywordPage->WordsEdit->setText(QStringLiteral("laptop"));
+    window->KeywordPage->search();
+    addFirstResult();
+    window->PageControl1->setCurrentWidget(window->MerklisteTab);
+    window->MerklisteTab->Entries->setFocus();
+    settle();
+    shooter.save(QStringLiteral("11-merkliste"), around(*window));
 
     DlgSearchCPV = nullptr;
     window.reset();
