@@ -3,6 +3,7 @@
 #include "Cp1252.h"
 #include "DatabaseError.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,15 @@ inline DatabaseError typeMismatch() {
 
 inline DatabaseError keywordMisuse() {
     return DatabaseError("Ungültige Verwendung eines Schlüsselworts");
+}
+
+// The most comparisons (=, <>, <, <=, >, >=, LIKE, NOT LIKE, IS [NOT] NULL) one expression may hold:
+// far more than a filter written by hand has, few enough that every row is tested within a moment.
+constexpr std::size_t MaxComparisons = 256;
+
+inline DatabaseError tooManyComparisons() {
+    return DatabaseError("Filterausdruck zu umfangreich: mehr als " + std::to_string(MaxComparisons) +
+                         " Vergleiche");
 }
 
 inline DatabaseError notACondition() {

@@ -97,6 +97,7 @@ private:
     const RowAccess& fields_;
     Token token_;
     int nesting_ = 0;
+    std::size_t comparisons_ = 0;
 };
 
 // filter -> binary(lowest) End
@@ -185,6 +186,8 @@ Value Parser::parseNamed() {
 
 // After a left operand: operator binary(precedence + 1), NOT LIKE binary(...) or IS [NOT] NULL.
 Value Parser::applyOperator(const BinaryOperator& op, Value left) {
+    if (op.operation != Operation::Any && op.operation != Operation::All && ++comparisons_ > MaxComparisons)
+        throw tooManyComparisons();
     advance();
     if (op.operation == Operation::IsNull)
         return parseNullTest(std::move(left));

@@ -510,6 +510,10 @@ TextPtr makeUpper(TextPtr operand, const Collator& keyCollator) {
         return makeTextConstant(cp1252::toUpper(*value), keyCollator);
     if (const auto* field = dynamic_cast<const FieldText*>(operand.get()))
         return std::make_unique<UpperField>(field->field());
+    // Capitals stay capitals: UPPER(UPPER(x)) is UPPER(x), not a second conversion on every row.
+    if (dynamic_cast<const UpperField*>(operand.get()) != nullptr ||
+        dynamic_cast<const UpperText*>(operand.get()) != nullptr)
+        return operand;
     return std::make_unique<UpperText>(std::move(operand));
 }
 

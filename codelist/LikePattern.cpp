@@ -101,7 +101,31 @@ LikePattern::LikePattern(std::string_view pattern) {
         piece.wildcard.push_back(isWildcard);
         piece.hasWildcard = piece.hasWildcard || isWildcard;
     }
+    for (Piece& piece : pieces_)
+        piece.prepareAnchor();
     isContainment_ = pieces_.size() == 3 && pieces_.front().bytes.empty() && pieces_.back().bytes.empty();
+}
+
+void LikePattern::Piece::prepareAnchor() {
+    if (!hasWildcard)
+        return;
+    std::size_t bestStart = 0, bestLength = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        std::size_t run = 0;
+        while (i + run < bytes.size() && !wildcard[i + run])
+            ++run;
+        if (run > bestLength) {
+            bestStart = i;
+            bestLength = run;
+        }
+        i += run + 1;
+    }
+    anchor = bytes.substr(bestStart, bestLength);
+    anchorOffset = bestStart;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (!wildcard[i] && (i < bestStart || i >= bestStart + bestLength))
+            others.emplace_back(i, bytes[i]);
+    }
 }
 
 bool LikePattern::Piece::matchesAt(std::string_view text, std::size_t position) const {
@@ -111,8 +135,10 @@ bool LikePattern::Piece::matchesAt(std::string_view text, std::size_t position) 
         return true;
     if (!hasWildcard)
         return std::memcmp(text.data() + position, bytes.data(), bytes.size()) == 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (!wildcard[i] && text[position + i] != bytes[i])
+    if (text.compare(position + anchorOffset, anchor.size(), anchor) != 0)
+        return false;
+    for (const auto& [offset, byte] : others) {
+        if (text[position + offset] != byte)
             return false;
     }
     return true;
@@ -121,11 +147,19 @@ bool LikePattern::Piece::matchesAt(std::string_view text, std::size_t position) 
 std::size_t LikePattern::Piece::findIn(std::string_view text, std::size_t from) const {
     if (!hasWildcard)
         return bytes.size() < 2 ? text.find(bytes, from) : findNeedle(text, bytes, from);
-    for (std::size_t position = from; position + bytes.size() <= text.size(); ++position) {
-        if (matchesAt(text, position))
-            return position;
+    if (from + bytes.size() > text.size())
+        return std::string_view::npos;
+    if (anchor.empty()) // wildcards only: any place with room
+        return from;
+    // Each place of the anchor proposes the piece's place; the first one whose other characters fit
+    // is the leftmost.
+    for (std::size_t at = from + anchorOffset;; ++at) {
+        at = anchor.size() < 2 ? text.find(anchor, at) : findNeedle(text, anchor, at);
+        if (at == std::string_view::npos || at - anchorOffset + bytes.size() > text.size())
+            return std::string_view::npos;
+        if (matchesAt(text, at - anchorOffset))
+            return at - anchorOffset;
     }
-    return std::string_view::npos;
 }
 
 bool LikePattern::matches(std::string_view text) const {

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace kodexa::filter {
@@ -29,6 +30,12 @@ private:
         std::string bytes;
         std::vector<bool> wildcard; // per position
         bool hasWildcard = false;
+        // With wildcards: the longest run of ordinary characters is sought first, the piece's
+        // other ordinary characters are then checked at their offsets.
+        std::string anchor;
+        std::size_t anchorOffset = 0;
+        std::vector<std::pair<std::size_t, char>> others;
+        void prepareAnchor();
         bool matchesAt(std::string_view text, std::size_t position) const;
         std::size_t findIn(std::string_view text, std::size_t from) const;
     };

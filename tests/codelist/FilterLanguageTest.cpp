@@ -2,6 +2,7 @@
 #include "Collation.h"
 #include "Cp1252.h"
 #include "DatabaseError.h"
+#include "FilterErrors.h"
 #include "FilterLexer.h"
 #include "LikePattern.h"
 
@@ -9,6 +10,8 @@
 
 #include <array>
 #include <deque>
+#include <random>
+#include <vector>
 
 using namespace kodexa;
 using filter::FilterLexer;
@@ -249,6 +252,32 @@ TEST(FilterRejection, DeepNestingIsRejectedNotOverflowed) {
     EXPECT_EQ(select(nested), Codes{"03000000"});
 }
 
+// Every row is tested against every comparison: an expression of more than MaxComparisons is
+// refused before any row is, whatever the comparisons are; AND, OR and parentheses cost nothing.
+TEST(FilterRejection, TooManyComparisonsAreRefused) {
+    auto joined = [](std::string_view comparison, std::size_t count, std::string_view junction) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i)
+            text += (i == 0 ? "" : std::string(junction)) + std::string(comparison);
+        return text;
+    };
+    const std::string refused = "Filterausdruck zu umfangreich: mehr als 256 Vergleiche";
+    const struct {
+        std::string_view comparison;
+        std::size_t rows;
+    } cases[] = {{"CPV_DESC LIKE CPV_DESC", 7},
+                 {"CPV_DESC NOT LIKE '%q0%'", 7},
+                 {"CPV_DESC IS NOT NULL", 7},
+                 {"(CPV_ID >= '0')", 8}};
+    for (const auto& [comparison, rows] : cases) {
+        EXPECT_EQ(select(joined(comparison, filter::MaxComparisons, " AND ")).size(), rows) << comparison;
+        EXPECT_EQ(rejection(joined(comparison, filter::MaxComparisons + 1, " OR ")), refused) << comparison;
+    }
+    // Nested capitals are one conversion, not one per level.
+    EXPECT_EQ(select(joined("UPPER(", 60, "") + "CPV_DESC" + std::string(60, ')') + " LIKE '%ÄPFEL%'"),
+              Codes{"03221000"});
+}
+
 // ---- Evaluation -------------------------------------------------------------------------------------
 
 TEST(FilterEvaluation, ComparisonsFollowTheCollation) {
@@ -429,9 +458,9 @@ TEST(FilterEvaluation, LikeWithAPatternFromTheRow) {
     EXPECT_EQ(select("'PH-METER' LIKE UPPER(CPV_DESC)"), Codes{"38416000"});
 }
 
-TEST(FilterEvaluation, LongChainsMakeOneFlatNode) {
+TEST(FilterEvaluation, TheLongestChainMakesOneFlatNode) {
     std::string chain = "CPV_ID = '38416000'";
-    for (int i = 0; i < 50000; ++i)
+    for (std::size_t i = 1; i < filter::MaxComparisons; ++i)
         chain += " OR CPV_ID = 'x'";
     EXPECT_EQ(select(chain), Codes{"38416000"});
 }
@@ -489,6 +518,39 @@ TEST(Like, LaterPlacesAreTriedWhenTheRestFails) {
     EXPECT_FALSE(LikePattern("%BA%").matches(std::string(40, 'B')));
     EXPECT_TRUE(LikePattern("%" + std::string(20, 'B') + "A%")
                     .matches(std::string(40, 'B') + "A" + std::string(30, 'C')));
+}
+
+// The plain meaning of a pattern without escapes, by dynamic programming over pattern and text.
+bool plainLike(std::string_view pattern, std::string_view text) {
+    std::vector<std::vector<bool>> fits(pattern.size() + 1, std::vector<bool>(text.size() + 1, false));
+    fits[0][0] = true;
+    for (std::size_t p = 1; p <= pattern.size(); ++p) {
+        for (std::size_t t = 0; t <= text.size(); ++t) {
+            if (pattern[p - 1] == '%')
+                fits[p][t] = fits[p - 1][t] || (t > 0 && fits[p][t - 1]);
+            else
+                fits[p][t] =
+                    t > 0 && fits[p - 1][t - 1] && (pattern[p - 1] == '_' || pattern[p - 1] == text[t - 1]);
+        }
+    }
+    return fits[pattern.size()][text.size()];
+}
+
+// The matcher seeks a piece with wildcards by its longest run of ordinary characters; over many
+// patterns and texts, short and longer than one vector block, it agrees with the plain meaning.
+TEST(Like, AgreesWithThePlainMeaning) {
+    std::mt19937 random(20261210);
+    auto draw = [&](std::string_view alphabet, std::size_t length) {
+        std::string drawn;
+        for (std::size_t i = 0; i < length; ++i)
+            drawn += alphabet[random() % alphabet.size()];
+        return drawn;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const std::string pattern = draw("ab_%", 1 + random() % 8);
+        const std::string text = draw("ab", random() % (round % 2 == 0 ? 8 : 40));
+        ASSERT_EQ(LikePattern(pattern).matches(text), plainLike(pattern, text)) << pattern << " on " << text;
+    }
 }
 
 TEST(Like, ManyWildcardsOnALongTextStayLinear) {
