@@ -14,6 +14,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -234,14 +235,31 @@ void addWorstPage(report::PageStore& pages, WorstPage kind) {
     }
 }
 
+// The fonts of a file that names the system's own families, in every style, as far as 64 reach:
+// each is a font file of its own that the PDF embeds.
+std::vector<std::uint32_t> addInstalledFonts(report::PageStore& pages, double pointSize,
+                                             std::uint32_t count) {
+    const QStringList families = QFontDatabase::families();
+    std::vector<std::uint32_t> fonts;
+    for (std::uint32_t index = 0; index < count && !families.isEmpty(); ++index) {
+        const QString& family =
+            families[static_cast<qsizetype>(index / 4 % static_cast<std::uint32_t>(families.size()))];
+        fonts.push_back(pages.addFont(report::FontSpec{family.toStdString(), pointSize, (index & 1) != 0,
+                                                       (index & 2) != 0, false, false, 1, index * 0x030201}));
+    }
+    return fonts;
+}
+
 // The costliest file as a whole: the longest title, all 64 fonts, the slowest page to paint first,
 // then every page, item and byte of text the limits leave, as texts that change font at every item
 // (what costs the PDF writer most, besides the pages themselves).
-report::PageStore worstPageFile() {
+report::PageStore worstPageFile(bool installedFonts = false) {
     report::PageStore pages;
     pages.setTitle(textOf(report::MaxTitleBytes, 0));
     addWorstPage(pages, WorstPage::Outlines);
-    const std::vector<std::uint32_t> fonts = addFonts(pages, 10, report::MaxFonts - 32);
+    const std::vector<std::uint32_t> fonts = installedFonts
+                                                 ? addInstalledFonts(pages, 10, report::MaxFonts - 32)
+                                                 : addFonts(pages, 10, report::MaxFonts - 32);
     std::size_t items = MaxItems - pages.page(0).items.size();
     std::size_t text = report::MaxAllTextBytes;
     for (const report::PageItem& item : pages.page(0).items) {
@@ -296,6 +314,16 @@ void WriteWorstPdf(benchmark::State& state) {
         report::writePdf(pages, file);
 }
 BENCHMARK(WriteWorstPdf)->Unit(benchmark::kMillisecond);
+
+// The same with the system's own families, whose font files the PDF embeds.
+void WriteWorstPdfInstalledFonts(benchmark::State& state) {
+    const report::PageStore pages = report::readPageFile(report::writePageFile(worstPageFile(true)));
+    QTemporaryDir directory;
+    const QString file = QDir(directory.path()).filePath(QStringLiteral("worst.pdf"));
+    for (auto _ : state)
+        report::writePdf(pages, file);
+}
+BENCHMARK(WriteWorstPdfInstalledFonts)->Unit(benchmark::kMillisecond);
 
 // Writes the costliest file for timing the command line on it; false when it cannot.
 bool writeWorstPageFile(const char* fileName) {
