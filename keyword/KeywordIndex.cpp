@@ -15,9 +15,9 @@ namespace {
 // How well one query word meets one word of a term. A code's quality for a query word is the best
 // over its words; the classes keep whole words and word starts before inner fragments and typos.
 constexpr float WholeWord = 1.0f;
-constexpr float StemWhole = 0.95f;       // "reinigungen" for "Reinigung"
-constexpr float NearlyWhole = 0.95f;     // "zaun" for "Zäune": a word start short of an ending
-constexpr float WordStart = 0.9f;        // "reinigung" for "Reinigungsdienste"
+constexpr float StemWhole = 0.95f;   // "reinigungen" for "Reinigung"
+constexpr float NearlyWhole = 0.95f; // "zaun" for "Zäune": a word start short of an ending
+constexpr float WordStart = 0.9f;    // "reinigung" for "Reinigungsdienste"
 // "laptop" for "Tragbare Computer": where the vocabulary knows a word, its meaning there is what the
 // buyer wants, ahead of a literal match of the word ("monitor" for medical "Monitoren").
 constexpr float VocabularyTerm = 1.05f;
@@ -26,13 +26,14 @@ constexpr float VocabularyTerm = 1.05f;
 constexpr std::size_t VocabularyInnerFrom = 6;
 // Each later alternative of a vocabulary line counts this much less: the first is the main meaning.
 constexpr float AlternativeStep = 0.03f;
-constexpr float StemStart = 0.85f;       // "büros" for "Bürobedarf"
-constexpr float CompoundHead = 0.85f;    // "reinigung" for "Büroreinigung"
-constexpr float AcrossWords = 0.8f;      // "büroreinigung" for "Reinigung von Büros"
-constexpr float InnerFragment = 0.65f;   // "rohr" for "Abflussrohrleitungen"
-constexpr float OneTypoWhole = 0.6f;     // "reinigng" for "Reinigung"
-constexpr float OneTypoStart = 0.55f;    // "reinigngs" for "Reinigungsdienste"
-constexpr float EnglishWeight = 0.9f;    // the German term wins where both meet a word alike
+constexpr float StemStart = 0.85f;     // "büros" for "Bürobedarf"
+constexpr float CompoundHead = 0.85f;  // "reinigung" for "Büroreinigung"
+constexpr float AcrossWords = 0.8f;    // "büroreinigung" for "Reinigung von Büros"
+constexpr float CompoundTail = 0.7f;   // "dienstfahrräder" for "Fahrräder": the head noun alone
+constexpr float InnerFragment = 0.65f; // "rohr" for "Abflussrohrleitungen"
+constexpr float OneTypoWhole = 0.6f;   // "reinigng" for "Reinigung"
+constexpr float OneTypoStart = 0.55f;  // "reinigngs" for "Reinigungsdienste"
+constexpr float EnglishWeight = 0.9f;  // the German term wins where both meet a word alike
 // Below this a word counts as not met: a code needs at least one met word to be shown at all.
 constexpr float MinQuality = 0.5f;
 // How much a term whose letters the query covers gains over a long one that meets the words alike.
@@ -42,9 +43,9 @@ constexpr std::size_t EndingLetters = 2;
 
 // Words that carry no subject, left out of queries and of a term's length. Folded keys, sorted.
 constexpr std::array<std::string_view, 36> FillerWords = {
-    "a",   "alle", "an",  "and", "auf", "aus", "bei", "by",  "das", "dem",  "den", "der",
-    "des", "die",  "ein", "eine", "einer", "for", "fur", "im",  "in",  "mit", "of",  "oder",
-    "on",  "or",   "sowie", "the", "to",  "und", "vom", "von", "with", "z",   "zu",  "zum"};
+    "a",   "alle", "an",    "and",  "auf",   "aus", "bei", "by",  "das",  "dem", "den", "der",
+    "des", "die",  "ein",   "eine", "einer", "for", "fur", "im",  "in",   "mit", "of",  "oder",
+    "on",  "or",   "sowie", "the",  "to",    "und", "vom", "von", "with", "z",   "zu",  "zum"};
 
 bool isFiller(std::string_view key) {
     return std::binary_search(FillerWords.begin(), FillerWords.end(), key);
@@ -74,7 +75,6 @@ std::string joined(const std::vector<std::string>& keys, std::size_t from, std::
     return phrase;
 }
 
-
 // The image: a header, then the arrays of 32-bit numbers, then the texts.
 constexpr char Magic[8] = {'K', 'D', 'X', 'K', 'W', 'I', 'X', '1'};
 struct Header {
@@ -83,8 +83,7 @@ struct Header {
 };
 static_assert(sizeof(Header) == 32 && sizeof(KeywordIndex::PackedCode) == 20);
 
-template <typename T>
-void append(std::vector<std::byte>& image, const T* data, std::size_t count) {
+template <typename T> void append(std::vector<std::byte>& image, const T* data, std::size_t count) {
     const auto* bytes = reinterpret_cast<const std::byte*>(data);
     image.insert(image.end(), bytes, bytes + count * sizeof(T));
 }
@@ -182,7 +181,8 @@ void KeywordIndex::prepareVocabulary() {
     for (std::size_t i = 0; i < vocabulary_.entries().size(); ++i) {
         const std::string& phrase = vocabulary_.entries()[i].buyerWords;
         std::size_t lastWord = phrase.rfind(' ') + 1; // 0 when one word
-        std::string stemmed = phrase.substr(0, lastWord) + std::string(stemOf(std::string_view(phrase).substr(lastWord)));
+        std::string stemmed =
+            phrase.substr(0, lastWord) + std::string(stemOf(std::string_view(phrase).substr(lastWord)));
         vocabularyByStem_.emplace(std::move(stemmed), i);
     }
 }
@@ -197,7 +197,8 @@ void KeywordIndex::attach(std::span<const std::byte> image) {
     std::size_t numbers = std::size_t{header.keyCount} * 2 + 1 + header.postingCount + header.fragmentCount;
     std::size_t needed = sizeof header + std::size_t{header.codeCount} * sizeof(PackedCode) + numbers * 4 +
                          header.termBytes + header.blobBytes;
-    if (std::memcmp(header.magic, Magic, sizeof Magic) != 0 || needed != image.size() || header.blobBytes == 0)
+    if (std::memcmp(header.magic, Magic, sizeof Magic) != 0 || needed != image.size() ||
+        header.blobBytes == 0)
         throw std::runtime_error("keyword index: not a whole index");
     image_ = image;
     const std::byte* at = image.data() + sizeof header;
@@ -258,8 +259,8 @@ bool KeywordIndex::matchStart(std::string_view key, std::vector<float>& quality)
 }
 
 // Fragments inside keys: the stem's occurrences hold the whole key's.
-void KeywordIndex::matchFragments(std::string_view key, std::string_view stem, bool inner, std::vector<float>& quality,
-                                  bool& found) const {
+void KeywordIndex::matchFragments(std::string_view key, std::string_view stem, bool inner,
+                                  std::vector<float>& quality, bool& found) const {
     auto from = std::partition_point(fragments_.begin(), fragments_.end(),
                                      [&](std::uint32_t at) { return blob_.substr(at, stem.size()) < stem; });
     for (auto it = from; it != fragments_.end() && blob_.substr(*it, stem.size()) == stem; ++it) {
@@ -270,7 +271,8 @@ void KeywordIndex::matchFragments(std::string_view key, std::string_view stem, b
         if (!head && !inner)
             continue;
         std::size_t t = static_cast<std::size_t>(
-            std::upper_bound(keyStart_.begin(), keyStart_.end(), static_cast<std::uint32_t>(at)) - keyStart_.begin() - 1);
+            std::upper_bound(keyStart_.begin(), keyStart_.end(), static_cast<std::uint32_t>(at)) -
+            keyStart_.begin() - 1);
         float value = head ? CompoundHead : InnerFragment;
         addToken(t, whole ? value : value * StemWhole, quality);
         found = true;
@@ -301,7 +303,8 @@ bool KeywordIndex::matchKey(std::string_view key, bool allowTypo, std::vector<fl
     // Only a word that meets nothing as typed is read as one typo away from a word of the list.
     for (std::size_t t = 0; t < keyStart_.size(); ++t) {
         std::string_view candidate = this->key(t);
-        for (std::size_t length = key.size() - 1; length <= key.size() + 1 && length <= candidate.size(); ++length) {
+        for (std::size_t length = key.size() - 1; length <= key.size() + 1 && length <= candidate.size();
+             ++length) {
             if (withinOneEdit(key, candidate.substr(0, length))) {
                 addToken(t, length == candidate.size() ? OneTypoWhole : OneTypoStart, quality);
                 found = true;
@@ -337,6 +340,29 @@ void KeywordIndex::matchAcrossWords(std::string_view key, std::vector<float>& qu
     }
 }
 
+void KeywordIndex::matchCompoundTail(std::string_view key, std::vector<float>& quality) const {
+    // A German compound names its thing last: where the list has no word for "dienstfahrräder" or
+    // "klopapier", it has one for "fahrräder" and "papier". The longest tail that the list (or the
+    // vocabulary) knows as a word or a word's start stands in for the compound, a step below.
+    if (key.size() < 7)
+        return;
+    std::vector<float> tail(codes_.size());
+    for (std::size_t split = 3; split + 4 <= key.size(); ++split) {
+        const std::string tailKey(key.substr(split));
+        std::fill(tail.begin(), tail.end(), 0.0f);
+        bool found = matchKey(tailKey, false, tail, SIZE_MAX);
+        if (const VocabularyEntry* entry = vocabularyEntry(tailKey)) {
+            matchVocabulary(*entry, tail);
+            found = true;
+        }
+        if (!found)
+            continue;
+        for (std::size_t c = 0; c < codes_.size(); ++c)
+            quality[c] = std::max(quality[c], CompoundTail * tail[c]);
+        return;
+    }
+}
+
 std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::size_t limit) const {
     std::vector<std::string> keys;
     for (FoldedWord& word : foldUtf8(utf8Query)) {
@@ -346,7 +372,8 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
     }
     // Filler words count only in a query made of nothing else.
     std::vector<std::string> subjects;
-    std::copy_if(keys.begin(), keys.end(), std::back_inserter(subjects), [](const auto& k) { return !isFiller(k); });
+    std::copy_if(keys.begin(), keys.end(), std::back_inserter(subjects),
+                 [](const auto& k) { return !isFiller(k); });
     if (!subjects.empty())
         keys = std::move(subjects);
     if (keys.size() > MaxWords)
@@ -370,6 +397,9 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
         if (unitWords == 1) {
             matchKey(keys[i], true, quality);
             matchAcrossWords(keys[i], quality);
+            if (!entry &&
+                std::none_of(quality.begin(), quality.end(), [](float q) { return q >= MinQuality; }))
+                matchCompoundTail(keys[i], quality);
         } else {
             // A phrase of several words meets a term as its words do, every one of them.
             std::vector<float> word(codes_.size());
@@ -411,7 +441,8 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
     float weightSum = 0.0f;
     for (const auto& unit : units) {
         auto meeting = std::count_if(unit.begin(), unit.end(), [](float q) { return q >= MinQuality; });
-        weights.push_back(std::log(1.0f + static_cast<float>(codes_.size()) / (1.0f + static_cast<float>(meeting))));
+        weights.push_back(
+            std::log(1.0f + static_cast<float>(codes_.size()) / (1.0f + static_cast<float>(meeting))));
         weightSum += weights.back();
     }
     std::vector<Candidate> candidates;
@@ -426,9 +457,10 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
         }
         if (met == 0 || met < needed)
             continue;
-        float coverage = codes_[c].letters == 0
-                             ? 0.0f
-                             : std::min(1.0f, static_cast<float>(queryLetters) / static_cast<float>(codes_[c].letters));
+        float coverage =
+            codes_[c].letters == 0
+                ? 0.0f
+                : std::min(1.0f, static_cast<float>(queryLetters) / static_cast<float>(codes_[c].letters));
         float score = sum / weightSum + CoverageWeight * coverage;
         candidates.push_back({static_cast<std::uint32_t>(c), met, score});
     }
@@ -442,8 +474,8 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
         return a.code < b.code;
     };
     std::size_t shown = std::min(limit, candidates.size());
-    std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(shown), candidates.end(),
-                      better);
+    std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(shown),
+                      candidates.end(), better);
     std::vector<KeywordHit> hits;
     hits.reserve(shown);
     for (std::size_t i = 0; i < shown; ++i) {
@@ -458,7 +490,8 @@ const VocabularyEntry* KeywordIndex::vocabularyEntry(const std::string& phrase) 
     if (const VocabularyEntry* entry = vocabulary_.find(phrase))
         return entry;
     std::size_t lastWord = phrase.rfind(' ') + 1;
-    std::string stemmed = phrase.substr(0, lastWord) + std::string(stemOf(std::string_view(phrase).substr(lastWord)));
+    std::string stemmed =
+        phrase.substr(0, lastWord) + std::string(stemOf(std::string_view(phrase).substr(lastWord)));
     auto found = vocabularyByStem_.find(stemmed);
     return found == vocabularyByStem_.end() ? nullptr : &vocabulary_.entries()[found->second];
 }

@@ -77,6 +77,7 @@ private:
     // Inner fragments count for keys of innerFrom letters or more; compound heads always do.
     bool matchKey(std::string_view key, bool allowTypo, std::vector<float>& quality, std::size_t innerFrom = 4) const;
     bool matchStart(std::string_view key, std::vector<float>& quality) const;
+    void matchCompoundTail(std::string_view key, std::vector<float>& quality) const;
     void matchFragments(std::string_view key, std::string_view stem, bool inner, std::vector<float>& quality,
                         bool& found) const;
     void matchAcrossWords(std::string_view key, std::vector<float>& quality) const;

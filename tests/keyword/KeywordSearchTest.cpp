@@ -141,6 +141,7 @@ TEST_F(KeywordRanking, EachWayOfTypingFindsItsCodeFirst) {
         {"baumfällung", "77211400"},            // a derived form across two words
         {"schulen reinigung", "90919300"},      // all words before one of them
         {"fahrrad", "34430000"},                // the word with an ending before a longer compound
+        {"dienstfahrräder", "34430000"},        // a compound the list lacks, by its head noun
         {"feuerlöscer", "35111300"},            // a typo in a longer word
         {"strassenbau", "45233120"},            // ss for ß, the start of a compound
         {"laptop", "30213100"},                 // the everyday vocabulary
