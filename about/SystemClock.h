@@ -21,4 +21,15 @@ public:
     void sleep(std::uint32_t milliseconds) override;
 };
 
+// A clock whose every sleep advances the tick count at once: waits cost no time (tests, benchmarks,
+// screenshots).
+class InstantClock final : public SystemClock {
+public:
+    std::uint32_t tickCount() override { return ticks_; }
+    void sleep(std::uint32_t milliseconds) override { ticks_ += milliseconds; }
+
+private:
+    std::uint32_t ticks_ = 0;
+};
+
 } // namespace kodexa

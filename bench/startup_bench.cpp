@@ -19,16 +19,6 @@ namespace {
 
 using namespace kodexa;
 
-// Every sleep advances the tick count at once, so the splash's wait costs no time.
-class InstantClock final : public SystemClock {
-public:
-    std::uint32_t tickCount() override { return ticks_; }
-    void sleep(std::uint32_t milliseconds) override { ticks_ += milliseconds; }
-
-private:
-    std::uint32_t ticks_ = 0;
-};
-
 // Destroys a window outside the timed part of an iteration.
 void destroyUntimed(benchmark::State& state, std::unique_ptr<TDlgSearchCPV>& window) {
     state.PauseTiming();

@@ -32,7 +32,7 @@ using namespace kodexa;
 namespace {
 
 // Every sleep advances the tick count at once; a hook sees the program during the wait.
-class InstantClock final : public SystemClock {
+class ShootingClock final : public SystemClock {
 public:
     std::uint32_t tickCount() override { return ticks_; }
     void sleep(std::uint32_t milliseconds) override {
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
     }
     Shooter shooter(out);
 
-    InstantClock clock;
+    ShootingClock clock;
     clock.onFirstSleep = [&shooter] { shooter.save(QStringLiteral("01-splash")); };
     auto window = std::make_unique<TDlgSearchCPV>(&clock);
     DlgSearchCPV = window.get();

@@ -39,7 +39,7 @@ using kodexa::testing::AccessibleEventLog;
 
 namespace {
 
-class InstantClock final : public SystemClock {
+class SteppedClock final : public SystemClock {
 public:
     std::uint32_t tickCount() override { return ticks; }
     void sleep(std::uint32_t milliseconds) override { ticks += milliseconds; }
@@ -112,7 +112,7 @@ int perimeter(const QRect& rect) {
 class AccessibilityTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<InstantClock> fakeClock;
+    std::unique_ptr<SteppedClock> fakeClock;
     std::unique_ptr<TDlgSearchCPV> window;
 
     // Shortcuts and focus reach the active window only; the offscreen platform activates every
@@ -138,7 +138,7 @@ private slots:
         testing::switchAccessibilityOn();
     }
     void init() {
-        fakeClock = std::make_unique<InstantClock>();
+        fakeClock = std::make_unique<SteppedClock>();
         window = std::make_unique<TDlgSearchCPV>(fakeClock.get());
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));

@@ -38,15 +38,6 @@ constexpr xcb_keysym_t KeysymTab = 0xff09;
 constexpr xcb_keysym_t KeysymDown = 0xff54;
 constexpr xcb_keysym_t KeysymControl = 0xffe3;
 
-class InstantClock final : public SystemClock {
-public:
-    std::uint32_t tickCount() override { return ticks_; }
-    void sleep(std::uint32_t milliseconds) override { ticks_ += milliseconds; }
-
-private:
-    std::uint32_t ticks_ = 0;
-};
-
 xcb_connection_t* connection() {
     const auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     return x11 != nullptr ? x11->connection() : nullptr;

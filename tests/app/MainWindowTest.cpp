@@ -40,7 +40,7 @@ using namespace kodexa;
 namespace {
 
 // A clock that never sleeps: every sleep advances the tick count at once.
-class InstantClock final : public SystemClock {
+class CountingClock final : public SystemClock {
 public:
     std::uint32_t tickCount() override { return ticks; }
     void sleep(std::uint32_t milliseconds) override {
@@ -87,7 +87,7 @@ QString clipboardText() {
 class MainWindowTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<InstantClock> fakeClock;
+    std::unique_ptr<CountingClock> fakeClock;
     std::unique_ptr<TDlgSearchCPV> window;
 
 private slots:
@@ -96,7 +96,7 @@ private slots:
         QVERIFY(installGermanToolkitTexts(*qApp));
     }
     void init() {
-        fakeClock = std::make_unique<InstantClock>();
+        fakeClock = std::make_unique<CountingClock>();
         window = std::make_unique<TDlgSearchCPV>(fakeClock.get());
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
@@ -617,7 +617,7 @@ private slots:
     }
 
     void theSplashShowsBeforeTheWindowForFiveSeconds() {
-        InstantClock splashClock;
+        CountingClock splashClock;
         splashClock.ticks = 0xFFFFF000; // the counter wraps during the wait
         bool windowVisibleDuringSplash = false;
         bool splashVisible = true;

@@ -27,15 +27,6 @@ using namespace kodexa;
 
 namespace {
 
-class InstantClock final : public SystemClock {
-public:
-    std::uint32_t tickCount() override { return ticks_; }
-    void sleep(std::uint32_t milliseconds) override { ticks_ += milliseconds; }
-
-private:
-    std::uint32_t ticks_ = 0;
-};
-
 QByteArray fileBytes(const QString& name) {
     QFile file(name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();

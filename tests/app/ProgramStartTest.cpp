@@ -43,7 +43,7 @@ TEST(ApplicationArguments, NameTheProgramWhenStartedWithoutAName) {
 }
 
 // Every sleep of the splash's wait advances the tick count at once.
-class InstantClock final : public SystemClock {
+class SplashClock final : public SystemClock {
 public:
     std::uint32_t tickCount() override { return ticks_; }
     void sleep(std::uint32_t milliseconds) override {
@@ -94,7 +94,7 @@ Q_COREAPP_STARTUP_FUNCTION(observeTheRunningProgram)
 TEST(ProgramStart, TheToolkitsOptionsHaveNoEffect) {
     const char* const argv[] = {"Kodexa",  "-reverse", "-qwindowtitle", "Hallo", "-platform",
                                 "minimal", "-style",   "windows",       nullptr};
-    InstantClock clock;
+    SplashClock clock;
     observing = true;
     EXPECT_EQ(runProgram(8, argv, &clock), 0);
     observing = false;
