@@ -112,6 +112,116 @@ case_pdf_replaces_regular_file() {
     expect_type -d folder.pdf
 }
 
+# A name that stands for an open descriptor writes to it where it stands: what the shell wrote
+# around it stays, ">>" appends.
+case_pdf_open_descriptor() {
+    echo before >app.log
+    "$cpvquery" --code 03111 --pdf /dev/stdout >>app.log 2>err
+    status=$?
+    expect_status 0
+    [ "$(head -n 1 app.log)" = before ] || fail ">> /dev/stdout: the log lost its start: $(head -c 40 app.log)"
+    [ "$(sed -n 2p app.log | head -c 5)" = "%PDF-" ] || fail ">> /dev/stdout: no PDF after the log's line"
+    local name
+    for name in /dev/stdout /dev/fd/1 /proc/self/fd/1; do
+        { echo A; "$cpvquery" --code 03111 --pdf "$name" 2>err; echo B; } >grouped
+        [ "$(head -n 1 grouped)" = A ] && [ "$(tail -n 1 grouped)" = B ] ||
+            fail "{ echo A; --pdf $name; echo B; }: $(head -c 20 grouped | od -c | head -2)"
+        grep -q '%%EOF' grouped || fail "--pdf $name: no whole PDF"
+    done
+    "$cpvquery" --code 03111 --pdf /dev/fd/3 3>>app.log >out 2>err
+    status=$?
+    expect_status 0
+    [ "$(grep -c '%%EOF' app.log)" = 2 ] && [ "$(head -n 1 app.log)" = before ] || fail "/dev/fd/3: not appended"
+    # A descriptor open for reading only is refused and stays a file.
+    echo input >input
+    "$cpvquery" --code 03111 --pdf /dev/stdin <input >out 2>err
+    status=$?
+    expect_status 1
+    expect_err 'cpvquery: Cannot write "/dev/stdin". Descriptor 0 is not open for writing'
+    [ "$(cat input)" = input ] || fail "/dev/stdin: the file was changed"
+}
+
+# as_user COMMAND...: runs as nobody (root's only way to meet a permission), or as it is.
+as_user() {
+    if [ "$(id -u)" -eq 0 ]; then
+        setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"
+    else
+        "$@"
+    fi
+}
+
+# A file the user may not write stays; one that is replaced keeps owner, group, mode and names.
+case_pdf_permissions() {
+    if [ "$(id -u)" -eq 0 ]; then
+        command -v setpriv >/dev/null && setpriv --reuid=nobody true 2>/dev/null || exit 77
+        chmod 711 "$scratch"
+    fi
+    mkdir -m 777 shared && cd shared || exit 1
+    echo old >readonly.pdf
+    chmod 444 readonly.pdf
+    as_user "$cpvquery" --code 03111 --pdf readonly.pdf >out 2>err
+    status=$?
+    expect_status 1
+    expect_err 'cpvquery: Cannot write "readonly.pdf". Permission denied'
+    [ "$(cat readonly.pdf)" = old ] || fail "a file the user may not write was replaced"
+    [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err out readonly.pdf " ] || fail "files left behind: $(ls -A)"
+
+    # Hard links see the new content: the file is written in place.
+    echo old >linked.pdf
+    chmod 666 linked.pdf
+    ln linked.pdf other-name.pdf
+    as_user "$cpvquery" --code 03111 --pdf linked.pdf >out 2>err
+    status=$?
+    expect_status 0
+    [ "$(head -c 5 other-name.pdf)" = "%PDF-" ] || fail "the other name kept the old content"
+    [ "$(stat -c '%h %i' linked.pdf)" = "2 $(stat -c %i other-name.pdf)" ] || fail "the link was broken"
+
+    [ "$(id -u)" -eq 0 ] || return 0
+    # Root writes a read-only file of another user, as cp does, and leaves it that user's.
+    echo old >theirs.pdf
+    chown nobody:nogroup theirs.pdf
+    chmod 440 theirs.pdf
+    run --code 03111 --pdf theirs.pdf
+    expect_status 0
+    [ "$(head -c 5 theirs.pdf)" = "%PDF-" ] || fail "root could not write the read-only file"
+    [ "$(stat -c '%U:%G %a' theirs.pdf)" = "nobody:nogroup 440" ] || fail "owner or mode lost: $(stat -c '%U:%G %a' theirs.pdf)"
+    # A group-writable file of root's that nobody replaces stays root's.
+    echo old >group.pdf
+    chmod 666 group.pdf
+    as_user "$cpvquery" --code 03111 --pdf group.pdf >out 2>err
+    status=$?
+    expect_status 0
+    [ "$(stat -c '%U %a' group.pdf)" = "root 666" ] && [ "$(head -c 5 group.pdf)" = "%PDF-" ] ||
+        fail "another user's file: $(stat -c '%U %a' group.pdf)"
+    # A writable file in a folder that takes no new file: the folder is named.
+    mkdir -m 755 closed
+    echo old >closed/list.pdf
+    chmod 666 closed/list.pdf
+    as_user "$cpvquery" --code 03111 --pdf closed/list.pdf >out 2>err
+    status=$?
+    expect_status 1
+    expect_err 'cpvquery: Cannot write "closed/list.pdf". Permission denied: the folder "closed" takes no new file'
+    [ "$(cat closed/list.pdf)" = old ] || fail "the file in the closed folder changed"
+}
+
+# The longest name the file system takes is written, although the temporary name is longer.
+case_pdf_long_name() {
+    local name
+    name=$(printf 'x%.0s' $(seq 251)).pdf
+    echo old >"$name"
+    run --code 03111 --pdf "$name"
+    expect_status 0
+    [ "$(head -c 5 "$name")" = "%PDF-" ] || fail "a name of 255 bytes was not replaced"
+    rm -f "$name"
+    run --code 03111 --pdf "$name"
+    expect_status 0
+    [ -f "$name" ] || fail "a new name of 255 bytes was not made"
+    [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err out $name " ] || fail "files left behind: $(ls -A)"
+    run --code 03111 --pdf "x$name"
+    expect_status 1
+    expect_err "cpvquery: Cannot write \"x$name\". File name too long"
+}
+
 case_pdf_name_bytes() {
     local name
     for locale in C.UTF-8 C unset; do
