@@ -336,6 +336,20 @@ END
         fail "--filter with a byte that is not UTF-8: status $status, $(cat err)"
 }
 
+# A rejected search or filter writes no PDF: the file that is there stays as it was.
+case_rejected_search_writes_nothing() {
+    [ -n "$report_program" ] || exit 77
+    local call
+    for call in "--desc|x' or y" "--code|03' or x" "--filter|CPV_ID ="; do
+        echo keep >keep.pdf
+        run "${call%%|*}" "${call#*|}" --pdf keep.pdf
+        [ "$status" -eq 2 ] || fail "$call --pdf: exit status $status, expected 2"
+        [ -s err ] || fail "$call --pdf: no message"
+        [ "$(cat keep.pdf)" = keep ] || fail "$call --pdf: the file was rewritten"
+        [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err keep.pdf out " ] || fail "$call --pdf: files left: $(ls -A)"
+    done
+}
+
 # The keyword search: ranked codes as code TAB term, the limit, nothing (and success) for nonsense,
 # and the options it cannot go with.
 case_keyword_words() {
