@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 using namespace kodexa::report;
 
 namespace {
@@ -155,4 +157,26 @@ TEST_F(CpvQueryPageFile, TakesNoSearchAndNoOtherMode) {
     const Outcome alone = cpvquery({QStringLiteral("--page-file")});
     EXPECT_EQ(alone.status, 2);
     EXPECT_TRUE(alone.err.startsWith(QStringLiteral("cpvquery: option '--page-file' needs a value\n")));
+}
+
+TEST_F(CpvQueryPageFile, APdfOntoThePageFileItselfIsRefused) {
+    ASSERT_TRUE(QFile::link(saved, path("soft.ndr")));
+    const QString hard = path("hard.ndr");
+    ASSERT_EQ(::link(QFile::encodeName(saved).constData(), QFile::encodeName(hard).constData()), 0);
+    QFile original(saved);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray bytes = original.readAll();
+    for (const QString& target :
+         {saved, path("soft.ndr"), hard, folder.path() + QStringLiteral("/./saved.ndr")}) {
+        const Outcome run = cpvquery({QStringLiteral("--page-file"), saved, QStringLiteral("--pdf"), target});
+        EXPECT_EQ(run.status, 2) << target.toStdString();
+        EXPECT_EQ(
+            run.err,
+            QStringLiteral("cpvquery: the PDF \"%1\" would replace the page file \"%2\" it is made from\n")
+                .arg(target, saved));
+        QFile after(saved);
+        ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+        EXPECT_EQ(after.readAll(), bytes) << target.toStdString();
+    }
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::System).size(), 3);
 }
