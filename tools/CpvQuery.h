@@ -94,7 +94,7 @@ int runReportModes(const Options& options, char** argv);
 int searchTable(TClientDataSet& table, const Options& options, std::ostream& out, std::ostream& err);
 
 // Fonts need a QGuiApplication; a command-line tool must not need a display for it. One is made,
-// offscreen unless a platform is set, for as long as the session lives.
+// always on the offscreen platform, for as long as the session lives.
 class GuiSession {
 public:
     GuiSession();

@@ -32,8 +32,9 @@ struct GuiSession::Application {
 GuiSession::GuiSession() {
     if (QCoreApplication::instance())
         return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Whatever the environment names: a desktop's platform (wayland, xcb) aborts the program where
+    // it has no display, an unknown one always; measuring and painting need none.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     application_ = std::make_unique<Application>();
 }
 

@@ -222,6 +222,24 @@ case_pdf_long_name() {
     expect_err "cpvquery: Cannot write \"x$name\". File name too long"
 }
 
+# The report modes need no display, whatever platform the environment names.
+case_platform_ignored() {
+    local platform
+    for platform in wayland xcb bogus eglfs; do
+        env QT_QPA_PLATFORM=$platform DISPLAY=:99 WAYLAND_DISPLAY=no-such-socket \
+            "$cpvquery" --code 03111 --pdf list.pdf >out 2>err
+        status=$?
+        expect_status 0
+        expect_err ""
+        [ "$(head -c 5 list.pdf)" = "%PDF-" ] || fail "$platform: no PDF"
+        rm -f list.pdf
+        env QT_QPA_PLATFORM=$platform DISPLAY= "$cpvquery" --code 03111 --report-summary >out 2>err
+        status=$?
+        expect_status 0
+        [ "$(cat out)" = $'1\t10\t03111000..03111900\npages\t1' ] || fail "$platform: summary $(cat out)"
+    done
+}
+
 case_pdf_name_bytes() {
     local name
     for locale in C.UTF-8 C unset; do
