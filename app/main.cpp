@@ -1,5 +1,6 @@
 // Kodexa: looking up the codes of the Common Procurement Vocabulary 2007.
 #include "ProgramStart.h"
+#include "StandardDescriptors.h"
 
 #include <exception>
 #include <iostream>
@@ -9,6 +10,8 @@
 // outside them, while the program started or ended, when there may be no window to show it in:
 // it goes to standard error, and the program ends with a failure status instead of aborting.
 int main(int argc, char** argv) {
+    // Before the toolkit opens anything: a closed standard output must not become its file.
+    kodexa::reserveStandardDescriptors();
     try {
         // Where the toolkit cannot show a window it aborts; say why instead, once.
         if (const std::string problem = kodexa::platformProblem(); !problem.empty()) {

@@ -1,5 +1,7 @@
 #include "RuntimeFolder.h"
 
+#include "SignalCleanup.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -39,12 +41,15 @@ RuntimeFolder::RuntimeFolder() {
         std::error_code ignored;
         std::filesystem::remove(made_, ignored);
         made_.clear();
+        return;
     }
+    cleanupSlot_ = signalcleanup::add(made_, signalcleanup::Kind::Folder);
 }
 
 RuntimeFolder::~RuntimeFolder() {
     if (made_.empty())
         return;
+    signalcleanup::remove(cleanupSlot_);
     ::unsetenv(RuntimeDirVariable);
     std::error_code ignored; // a folder that cannot be removed stays behind, harmless and private
     std::filesystem::remove_all(made_, ignored);

@@ -28,6 +28,7 @@ public:
 
 private:
     std::string made_;
+    int cleanupSlot_ = -1; // removed on SIGINT, SIGTERM and SIGHUP too, when it is empty
 };
 
 } // namespace kodexa

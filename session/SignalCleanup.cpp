@@ -25,13 +25,7 @@ static_assert(std::atomic<int>::is_always_lock_free, "the handler reads the slot
 
 extern "C" void removeAndRaise(int signal) {
     const int savedErrno = errno;
-    for (Slot& slot : slots) {
-        const int state = slot.state.load();
-        if (state == 2)
-            ::unlink(slot.path);
-        else if (state == 3)
-            ::rmdir(slot.path);
-    }
+    removeAll();
     // Ends the program by the signal itself, so the caller learns how it ended.
     std::signal(signal, SIG_DFL);
     errno = savedErrno;
@@ -39,6 +33,16 @@ extern "C" void removeAndRaise(int signal) {
 }
 
 } // namespace
+
+void removeAll() {
+    for (Slot& slot : slots) {
+        const int state = slot.state.exchange(0);
+        if (state == 2)
+            ::unlink(slot.path);
+        else if (state == 3)
+            ::rmdir(slot.path);
+    }
+}
 
 int add(const std::string& path, Kind kind) {
     if (path.size() >= PATH_MAX)

@@ -17,6 +17,9 @@ enum class Kind { File, Folder }; // a folder is removed only when it is empty
 int add(const std::string& path, Kind kind);
 void remove(int slot);
 
+// Removes every path held; async-signal-safe (the program's last words on a fatal error use it too).
+void removeAll();
+
 // Installs the handler for SIGINT, SIGTERM and SIGHUP; a signal that is ignored (a background job
 // of a shell without job control ignores SIGINT) stays ignored.
 void installHandlers();

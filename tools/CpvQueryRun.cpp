@@ -9,16 +9,45 @@
 #include "ErrorText.h"
 #include "KeywordIndex.h"
 #include "Search.h"
+#include "SignalCleanup.h"
+#include "StandardDescriptors.h"
 #include "StandardOutput.h"
 
+#include <csignal>
 #include <exception>
 #include <iostream>
+#include <new>
 #include <string>
+
+#include <unistd.h>
 
 namespace kodexa::cpvquery {
 namespace {
 
 constexpr std::string_view Hint = "Try 'cpvquery --help' for more information.\n";
+
+constexpr char OutOfMemory[] = "cpvquery: out of memory\n";
+
+// An exception that nothing catches: Qt lets std::bad_alloc out of code built without unwinding
+// (QPainter::end() on a PDF, under "ulimit -v"). Instead of an abort with its core and the
+// unfinished files, the files go, the reason is told and the status is a failure's. Nothing here
+// may allocate.
+[[noreturn]] void endOnUncaughtException() {
+    signalcleanup::removeAll();
+    bool outOfMemory = false;
+    try {
+        if (const std::exception_ptr thrown = std::current_exception())
+            std::rethrow_exception(thrown);
+    } catch (const std::bad_alloc&) {
+        outOfMemory = true;
+    } catch (...) {
+    }
+    constexpr char Unknown[] = "cpvquery: stopped on an unexpected error\n";
+    [[maybe_unused]] const ssize_t told = outOfMemory
+                                              ? ::write(STDERR_FILENO, OutOfMemory, sizeof OutOfMemory - 1)
+                                              : ::write(STDERR_FILENO, Unknown, sizeof Unknown - 1);
+    ::_exit(Failure);
+}
 
 // Appends Windows-1252 text as UTF-8; the list is mostly ASCII, which goes over unchanged.
 void appendUtf8(std::string& out, std::string_view text) {
@@ -100,6 +129,9 @@ int runCommandLine(int argc, char** argv) {
     } catch (const RejectedFilterError& error) {
         std::cerr << error.what() << '\n';
         return WrongUse;
+    } catch (const std::bad_alloc&) {
+        std::cerr << OutOfMemory;
+        return Failure;
     } catch (const std::exception& error) {
         std::cerr << "cpvquery: " << error.what() << '\n';
         return Failure;
@@ -132,7 +164,8 @@ int searchTable(TClientDataSet& table, const Options& options, std::ostream& out
 }
 
 int printKeywordHits(const Options& options, std::ostream& out) {
-    const auto hits = keyword::KeywordIndex::carried().search(*options.words, options.limit.value_or(Options::DefaultLimit));
+    const auto hits = keyword::KeywordIndex::carried().search(*options.words,
+                                                              options.limit.value_or(Options::DefaultLimit));
     std::string text;
     for (const keyword::KeywordHit& hit : hits) {
         text += hit.code;
@@ -145,7 +178,14 @@ int printKeywordHits(const Options& options, std::ostream& out) {
 }
 
 int runProgram(int argc, char** argv) {
-    StandardOutput output;
+    // The report program, run in this process's place, finds the descriptors as they were given.
+    const unsigned closed = reserveStandardDescriptors();
+    // A write past "ulimit -f" fails with EFBIG and is told, instead of the signal ending the
+    // program silently with its file unfinished.
+    std::signal(SIGXFSZ, SIG_IGN);
+    signalcleanup::installHandlers();
+    std::set_terminate(endOnUncaughtException);
+    StandardOutput output((closed & 2U) != 0);
     const int status = runCommandLine(argc, argv);
     if (!output.finish())
         return Failure;

@@ -1,6 +1,7 @@
 #include "OutputFile.h"
 
 #include "SignalCleanup.h"
+#include "StandardDescriptors.h"
 
 #include <QDir>
 #include <QFile>
@@ -189,6 +190,8 @@ bool OutputFile::openDescriptor(int descriptor) {
     const int flags = ::fcntl(descriptor, F_GETFL);
     if (flags < 0)
         return failWithErrno(errno);
+    if (isPlaceholder(descriptor)) // closed when the program started
+        return failWithErrno(EBADF);
     if ((flags & O_ACCMODE) == O_RDONLY)
         return fail(QStringLiteral("Descriptor %1 is not open for writing").arg(descriptor));
     // A copy of the descriptor shares the offset: what the shell writes before and after stays.

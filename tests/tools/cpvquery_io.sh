@@ -240,6 +240,92 @@ case_platform_ignored() {
     done
 }
 
+# A signal while the PDF is written ends the program by that signal and leaves neither the
+# unfinished file nor the runtime folder; the old file stays. The signal is sent as soon as the
+# unfinished file shows; a run that ends before that is tried again.
+case_pdf_signal_cleanup() {
+    env --default-signal=INT true 2>/dev/null || exit 77 # a background job ignores SIGINT otherwise
+    mkdir tmp
+    local signal number tries
+    for signal in INT TERM HUP; do
+        number=$(kill -l "$signal")
+        for tries in 1 2 3 4 5; do
+            echo old >list.pdf
+            env --default-signal=INT -u XDG_RUNTIME_DIR TMPDIR="$scratch/tmp" "$cpvquery" --pdf list.pdf 2>err &
+            local pid=$!
+            while ! compgen -G 'list.pdf.*' >/dev/null && kill -0 "$pid" 2>/dev/null; do :; done
+            kill "-$signal" "$pid" 2>/dev/null
+            wait "$pid"
+            status=$?
+            [ "$status" -eq 0 ] || break
+        done
+        [ "$status" -ne 0 ] || exit 77 # never caught while writing
+        [ "$status" -eq $((128 + number)) ] || fail "SIG$signal: exit status $status ($(cat err))"
+        [ "$(cat list.pdf)" = old ] || fail "SIG$signal: the old file was changed"
+        [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err list.pdf tmp " ] || fail "SIG$signal: files left: $(ls -A)"
+        [ -z "$(ls -A tmp)" ] || fail "SIG$signal: left in the temporary folder: $(ls -A tmp)"
+        rm -rf tmp/*
+    done
+}
+
+# Out of memory while the PDF is made: a message, status 1, the old file as it was.
+case_pdf_out_of_memory() {
+    local limit caught=0
+    for limit in 100000 120000 140000; do
+        echo old >list.pdf
+        (ulimit -v "$limit" && exec "$cpvquery" --code 03111 --pdf list.pdf) >out 2>err
+        status=$?
+        [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err list.pdf out " ] || fail "ulimit -v $limit: files left: $(ls -A)"
+        [ "$status" -eq 0 ] && continue
+        caught=1
+        expect_status 1
+        expect_err "cpvquery: out of memory"
+        [ "$(cat list.pdf)" = old ] || fail "ulimit -v $limit: the old file was changed"
+    done
+    [ "$caught" -eq 1 ] || exit 77 # enough memory even so
+}
+
+# Standard descriptors closed by the caller stay closed for what is written to them: no file the
+# program opens takes their number.
+case_standard_descriptors_closed() {
+    "$cpvquery" --code 03111 --report-summary >&- 2>err
+    status=$?
+    expect_status 1
+    expect_err "cpvquery: cannot write standard output: Bad file descriptor"
+    "$cpvquery" --code 03111 --pdf /dev/stdout >&- 2>err
+    status=$?
+    expect_status 1
+    expect_err 'cpvquery: Cannot write "/dev/stdout". Bad file descriptor'
+    "$cpvquery" --code 03111 --pdf list.pdf <&- >&- 2>&-
+    status=$?
+    expect_status 0
+    [ "$(head -c 5 list.pdf)" = "%PDF-" ] && [ "$(tail -c 6 list.pdf | tr -d '\n')" = "%%EOF" ] ||
+        fail "the PDF with every standard descriptor closed: $(head -c 40 list.pdf | od -c | head -2)"
+    "$cpvquery" --code 03111 --pdf missing/list.pdf 2>&-
+    status=$?
+    expect_status 1
+    [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err list.pdf " ] || fail "files left: $(ls -A)"
+    # A real /dev/null is no closed descriptor.
+    "$cpvquery" --code 03111 --pdf /dev/stdout >/dev/null 2>err
+    status=$?
+    expect_status 0
+}
+
+# A file size limit: the write fails with its reason, status 1, no unfinished file stays.
+case_file_size_limit() {
+    echo old >list.pdf
+    (ulimit -f 10 && exec "$cpvquery" --pdf list.pdf) >out 2>err
+    status=$?
+    expect_status 1
+    expect_err 'cpvquery: Cannot write "list.pdf". File too large'
+    [ "$(cat list.pdf)" = old ] || fail "the old file was changed"
+    [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err list.pdf out " ] || fail "files left: $(ls -A)"
+    (ulimit -f 10 && exec "$cpvquery" --tree) >tree 2>err
+    status=$?
+    expect_status 1
+    expect_err "cpvquery: cannot write standard output: File too large"
+}
+
 case_pdf_name_bytes() {
     local name
     for locale in C.UTF-8 C unset; do
