@@ -444,6 +444,20 @@ case_quiet_without_runtime_dir() {
     status=$?
     expect_status 0
     expect_err ""
+    # A TMPDIR that names no folder, or one that takes no new folder, gives way to /tmp.
+    local fallback="/runtime-$(id -un)"
+    local existed=0
+    [ -e "$fallback" ] && existed=1
+    mkdir -m 555 closed
+    local tmpdir
+    for tmpdir in "$scratch/missing" "$scratch/list.pdf" "$scratch/closed"; do
+        env -u XDG_RUNTIME_DIR TMPDIR="$tmpdir" "$cpvquery" --code 03000000 --report-summary >out 2>err
+        status=$?
+        expect_status 0
+        expect_err ""
+        [ ! -e "$scratch/missing" ] || fail "TMPDIR $tmpdir was made"
+        [ "$existed" -eq 1 ] || [ ! -e "$fallback" ] || fail "TMPDIR $tmpdir: $fallback was made"
+    done
 }
 
 run_case "$case_name" cpvquery_io.sh
