@@ -76,7 +76,8 @@ std::string helpText();
 std::string versionText();
 
 // An argument as an error message shows it: control characters and bytes that are not UTF-8
-// written as \xNN, so that a hostile argument cannot drive the terminal.
+// written as \xNN, so that a hostile argument cannot drive the terminal. Every message that may
+// carry outside text (a file name, a token of an expression) goes through it as a whole.
 std::string shownArgument(std::string_view argument);
 
 // The whole program, for both executables: parses, runs and returns the exit status. Output that

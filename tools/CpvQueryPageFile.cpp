@@ -31,7 +31,7 @@ int runPageFile(const std::string& file, const std::optional<std::string>& pdfFi
     try {
         pages = report::openPageFile(std::filesystem::path(file));
     } catch (const report::ReportError& error) {
-        err << "cpvquery: " << error.what() << '\n';
+        err << "cpvquery: " << shownArgument(error.what()) << '\n';
         return 2;
     }
     if (!pdfFile) {
@@ -39,15 +39,15 @@ int runPageFile(const std::string& file, const std::optional<std::string>& pdfFi
         return 0;
     }
     if (sameFile(file, *pdfFile)) {
-        err << "cpvquery: the PDF \"" << *pdfFile << "\" would replace the page file \"" << file
-            << "\" it is made from\n";
+        err << "cpvquery: the PDF \"" << shownArgument(*pdfFile) << "\" would replace the page file \""
+            << shownArgument(file) << "\" it is made from\n";
         return 2;
     }
     GuiSession session;
     try {
         report::writePdf(pages, std::filesystem::path(*pdfFile));
     } catch (const report::ReportError& error) {
-        err << "cpvquery: " << error.what() << '\n';
+        err << "cpvquery: " << shownArgument(error.what()) << '\n';
         return 1;
     }
     return 0;

@@ -80,7 +80,7 @@ int writePdf(TClientDataSet& table, const std::string& file, std::ostream& err) 
     try {
         report::writePdf(result.pages, std::filesystem::path(file)); // the name's bytes as given
     } catch (const report::ReportError& error) {
-        err << "cpvquery: " << error.what() << '\n';
+        err << "cpvquery: " << shownArgument(error.what()) << '\n';
         return 1;
     }
     return 0;

@@ -127,13 +127,13 @@ int runCommandLine(int argc, char** argv) {
         std::cerr << "cpvquery: " << error.what() << '\n';
         return WrongUse;
     } catch (const RejectedFilterError& error) {
-        std::cerr << error.what() << '\n';
+        std::cerr << shownArgument(error.what()) << '\n';
         return WrongUse;
     } catch (const std::bad_alloc&) {
         std::cerr << OutOfMemory;
         return Failure;
     } catch (const std::exception& error) {
-        std::cerr << "cpvquery: " << error.what() << '\n';
+        std::cerr << "cpvquery: " << shownArgument(error.what()) << '\n';
         return Failure;
     } catch (...) {
         std::cerr << "cpvquery: stopped on an unknown error\n";
@@ -154,7 +154,7 @@ int searchTable(TClientDataSet& table, const Options& options, std::ostream& out
         try {
             applySearch(table, options.codeText, options.descriptionText);
         } catch (const DatabaseError& error) {
-            err << errorReportText(error.what()) << '\n';
+            err << shownArgument(errorReportText(error.what())) << '\n';
             status = WrongUse;
         }
     }

@@ -336,6 +336,31 @@ END
         fail "--filter with a byte that is not UTF-8: status $status, $(cat err)"
 }
 
+# Text from outside that a message repeats (a token of an expression, a file name) reaches the
+# terminal with its control characters escaped, as an argument in a usage error does.
+case_hostile_text_in_messages() {
+    local call expected
+    while IFS='|' read -r call expected; do
+        eval "run $call"
+        [ "$status" -ne 0 ] || fail "$call: exit status 0"
+        [ "$(head -n 1 err)" = "$expected" ] || fail "$call: standard error '$(head -n 1 err | od -c | head -3)', expected '$expected'"
+    done <<'END'
+--filter $'CPV_ID = \'x\' \e'|Ungültiges Zeichen in Filterausdruck: '\x1B'
+--desc $'x\' or \e'|Ungültiges Zeichen in Filterausdruck: '\x1B'
+--code $'03\' \e'|Ungültiges Zeichen in Filterausdruck: '\x1B'
+END
+    [ -n "$report_program" ] || return 0
+    while IFS='|' read -r call expected; do
+        eval "run $call"
+        [ "$status" -ne 0 ] || fail "$call: exit status 0"
+        [ "$(cat err)" = "$expected" ] || fail "$call: standard error '$(od -c err | head -3)', expected '$expected'"
+    done <<'END'
+--page-file $'x\e]0;PWNED\a.ndr'|cpvquery: Cannot open "x\x1B]0;PWNED\x07.ndr". No such file or directory
+--code 03111 --pdf $'no\e[2J/x.pdf'|cpvquery: Cannot write "no\x1B[2J/x.pdf". No such file or directory
+--page-file $'\e[1m' --pdf x.pdf|cpvquery: Cannot open "\x1B[1m". No such file or directory
+END
+}
+
 # A rejected search or filter writes no PDF: the file that is there stays as it was.
 case_rejected_search_writes_nothing() {
     [ -n "$report_program" ] || exit 77
