@@ -82,9 +82,11 @@ void printView(const TClientDataSet& table, std::ostream& out) {
     out << text;
 }
 
-// The expression as the table's filter, exactly as given; an empty one keeps every row.
+// The expression as the table's filter, exactly as given; an empty one, or one of blanks alone,
+// keeps every row.
 void filterTable(TClientDataSet& table, const std::string& expression) {
-    table.setFilter(expression);
+    const bool blank = expression.find_first_not_of(" \t\r\n") == std::string::npos;
+    table.setFilter(blank ? std::string() : expression);
     try {
         table.setFiltered(true);
     } catch (const DatabaseError& error) {

@@ -131,7 +131,6 @@ case_bad_sort() {
 case_value_forms() {
     same_output --code 03 -- --code=03
     same_output --desc obst --sort desc -- --desc=obst --sort=desc
-    same_output --code 03 --code 09 -- --code 09 # the last one counts
     same_output -- --code=
     same_output --code 03 -- --code 03 --
     # The next argument is the value, whatever it looks like; after '=' everything is.
@@ -141,6 +140,20 @@ case_value_forms() {
     [ "$status" -eq 0 ] && grep -q "LIKE '%--CODE=03%'" out || fail "--desc=--code=03: $(head -c 200 out)"
     run --desc -Wasser --print-filter
     [ "$status" -eq 0 ] && grep -q "LIKE '%-WASSER%'" out || fail "--desc -Wasser: $(head -c 200 out)"
+}
+
+# An option with a value is given once; a flag may come again. An empty file name is no name.
+case_repeated_option() {
+    refused "option '--code' may be given only once" --code 03 --code 45
+    refused "option '--code' may be given only once" --code=03 --code=03
+    refused "option '--sort' may be given only once" --sort desc --code 03 --sort code
+    refused "option '--filter' may be given only once" --filter "" --filter "CPV_ID = '03'"
+    refused "option '--pdf' may be given only once" --pdf a.pdf --pdf b.pdf
+    refused "option '--words' may be given only once" --words büro --words laptop
+    refused "option '--pdf' takes a file name, not ''" --code 03 --pdf ""
+    refused "option '--page-file' takes a file name, not ''" --page-file=
+    run --code 03000000 --print-filter --print-filter
+    [ "$status" -eq 0 ] && [ "$(wc -l <out)" = 2 ] || fail "--print-filter twice: status $status, $(cat out)"
 }
 
 case_end_of_options() {
@@ -273,6 +286,8 @@ case_filter_rows() {
     [ "$(count "CPV_DESC IS NULL")" = 0 ] || fail "CPV_DESC IS NULL: $(cat out)"
     [ "$(count "CPV_DESC IS NOT NULL")" = 9454 ] || fail "CPV_DESC IS NOT NULL: $(wc -l <out)"
     [ "$(count "")" = 9454 ] || fail "an empty expression: $(wc -l <out)"
+    [ "$(count "   ")" = 9454 ] || fail "an expression of blanks: $(wc -l <out)"
+    [ "$(count $' \t\n')" = 9454 ] || fail "an expression of tabs and a line break: $(wc -l <out)"
 
     # Rows as the source has them, for an OR of two beginnings and for a word but not another.
     run --filter "CPV_ID LIKE '03%' OR cpv_id like '09%'"
