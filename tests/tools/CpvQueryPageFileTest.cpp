@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
+
 #include <unistd.h>
 
 using namespace kodexa::report;
@@ -62,6 +65,15 @@ protected:
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     }
 
+    // A number as the page file holds it, to find and change it in the bytes.
+    static QByteArray encoded(double value) {
+        const auto bits = std::bit_cast<std::uint64_t>(value);
+        QByteArray bytes;
+        for (int shift = 0; shift < 64; shift += 8) // little-endian, as the file is
+            bytes.append(static_cast<char>((bits >> shift) & 0xFF));
+        return bytes;
+    }
+
     QTemporaryDir folder;
     QString saved;
 };
@@ -100,12 +112,18 @@ TEST_F(CpvQueryPageFile, ARefusedFileIsToldWithStatus2AndWritesNoPdf) {
     ASSERT_TRUE(write(truncated, bytes.left(bytes.size() - 1)));
     const QString subfolder = path("folder.ndr");
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.ndr")));
+    // Pages of a billionth of an inch, which the writer would make Letter pages of.
+    const QString tiny = path("tiny.ndr");
+    ASSERT_TRUE(write(tiny, QByteArray(bytes)
+                                .replace(encoded(8.267716535433072), encoded(1e-9))
+                                .replace(encoded(11.692913385826772), encoded(1e-9))));
     const QString pdf = path("refused.pdf");
     const struct {
         QString file;
         QString reason;
     } refusals[] = {
         {truncated, QStringLiteral("The file is damaged: it ends too early")},
+        {tiny, QStringLiteral("The file is damaged: a page is smaller than 1/72 inch")},
         {subfolder, QStringLiteral("It is a folder, not a file")},
         {path("missing.ndr"), QStringLiteral("No such file or directory")},
     };
