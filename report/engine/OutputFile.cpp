@@ -263,11 +263,16 @@ bool OutputFile::copyIntoTarget() {
     const int source = ::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC);
     if (source < 0)
         return failWithErrno(errno);
-    const int target = ::open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (target < 0) {
+    // O_NONBLOCK: a FIFO put in the file's place meanwhile must not stall the open; it is refused.
+    const int target = ::open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    struct stat info {};
+    if (target < 0 || ::fstat(target, &info) != 0 || !S_ISREG(info.st_mode)) {
         const int error = errno;
         ::close(source);
-        return failWithErrno(error);
+        if (target < 0)
+            return failWithErrno(error);
+        ::close(target);
+        return fail(QStringLiteral("The file changed while it was being written"));
     }
     std::string block(BlockSize, '\0');
     off_t size = 0;
