@@ -247,7 +247,8 @@ bool OutputFile::openBeside(const std::optional<struct stat>& old) {
             return failWithErrno(errno);
         copyBack_ = true;
     }
-    if (::fchmod(descriptor_, old->st_mode & 07777) != 0)
+    // Set-user-ID and set-group-ID are not carried over: the content is no longer what they were for.
+    if (::fchmod(descriptor_, old->st_mode & 0777) != 0)
         return failWithErrno(errno);
     return true;
 }
