@@ -10,7 +10,8 @@ namespace kodexa {
 // not set, as under cron, ssh or CI, warns on standard error and falls back to a folder of a
 // guessable name in /tmp. Where the variable is unset, empty or not an absolute path (which the
 // XDG base directory rules say to ignore), this makes a folder of the program's own instead: a new
-// one under the temporary folder, made by mkdtemp with mode 0700, so nobody else can have made or
+// one under the temporary folder (TMPDIR where it names a folder and one can be made there, else /tmp),
+// made by mkdtemp with mode 0700, so nobody else can have made or
 // entered it, and removed again at the end. A variable that names a folder is left alone: if that
 // folder has the wrong owner or mode, Qt's warning points at a real problem of the session.
 //
@@ -28,6 +29,7 @@ public:
 
 private:
     std::string made_;
+    int cleanupSlot_ = -1; // removed on SIGINT, SIGTERM and SIGHUP too, when it is empty
 };
 
 } // namespace kodexa

@@ -76,7 +76,8 @@ std::string helpText();
 std::string versionText();
 
 // An argument as an error message shows it: control characters and bytes that are not UTF-8
-// written as \xNN, so that a hostile argument cannot drive the terminal.
+// written as \xNN, so that a hostile argument cannot drive the terminal. Every message that may
+// carry outside text (a file name, a token of an expression) goes through it as a whole.
 std::string shownArgument(std::string_view argument);
 
 // The whole program, for both executables: parses, runs and returns the exit status. Output that
@@ -94,7 +95,7 @@ int runReportModes(const Options& options, char** argv);
 int searchTable(TClientDataSet& table, const Options& options, std::ostream& out, std::ostream& err);
 
 // Fonts need a QGuiApplication; a command-line tool must not need a display for it. One is made,
-// offscreen unless a platform is set, for as long as the session lives.
+// always on the offscreen platform, for as long as the session lives.
 class GuiSession {
 public:
     GuiSession();

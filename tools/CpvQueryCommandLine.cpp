@@ -118,9 +118,15 @@ std::size_t limitValue(std::string_view value) {
                         std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
     const std::size_t limit = digits ? std::stoul(std::string(value)) : 0;
     if (limit < 1 || limit > Options::MaxLimit)
-        throw UsageError("option '--limit' takes a whole number from 1 to " + std::to_string(Options::MaxLimit) +
-                         ", not '" + shownArgument(value) + "'");
+        throw UsageError("option '--limit' takes a whole number from 1 to " +
+                         std::to_string(Options::MaxLimit) + ", not '" + shownArgument(value) + "'");
     return limit;
+}
+
+std::string fileValue(std::string_view option, std::string_view value) {
+    if (value.empty())
+        throw UsageError("option '" + std::string(option) + "' takes a file name, not ''");
+    return std::string(value);
 }
 
 void setValue(Options& options, std::string_view name, std::string_view value) {
@@ -135,12 +141,13 @@ void setValue(Options& options, std::string_view name, std::string_view value) {
     } else if (name == "--filter") {
         options.filterExpression = textValue(name, value);
     } else if (name == "--pdf") {
-        options.pdfFile = std::string(value);
+        options.pdfFile = fileValue(name, value);
     } else if (name == "--page-file") {
-        options.pageFile = std::string(value);
+        options.pageFile = fileValue(name, value);
     } else if (name == "--words") {
         // The keyword search folds any character itself; only malformed UTF-8 is refused.
-        if (kodexa::cp1252::fromUtf8Strict(value).problem == kodexa::cp1252::StrictConversion::Problem::MalformedUtf8)
+        if (kodexa::cp1252::fromUtf8Strict(value).problem ==
+            kodexa::cp1252::StrictConversion::Problem::MalformedUtf8)
             throw OptionValueError("option '--words': the value is not valid UTF-8");
         options.words = std::string(value);
     } else if (name == "--limit") {
@@ -247,8 +254,12 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
                 known->kind == Kind::Help ? CommandLine::Action::Help : CommandLine::Action::Version;
             return line;
         }
+        // A value given twice is a mistake in a script (which one was meant?); a flag given twice
+        // means what it means once.
         if (std::find(given.begin(), given.end(), known) == given.end())
             given.push_back(known);
+        else if (!known->value.empty())
+            throw UsageError("option '" + std::string(known->name) + "' may be given only once");
         if (known->value.empty()) {
             setFlag(line.options, known->name);
         } else if (equals != std::string_view::npos) {
@@ -279,7 +290,8 @@ std::string helpText() {
         text += known.description;
         text += '\n';
     }
-    text += "\nA value may also follow its option after '=' (--code=03); \"--\" ends the options.\n\n";
+    text += "\nA value may also follow its option after '=' (--code=03); \"--\" ends the options. An option\n"
+            "with a value may be given once.\n\n";
     text += FilterExpressionHelp;
     text += '\n';
     text += KeywordHelp;

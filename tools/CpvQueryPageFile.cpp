@@ -9,7 +9,21 @@
 #include <filesystem>
 #include <ostream>
 
+#include <sys/stat.h>
+
 namespace kodexa::cpvquery {
+
+namespace {
+
+// Whether both names lead to one file: the PDF would replace the page file it is made from.
+bool sameFile(const std::string& first, const std::string& second) {
+    struct stat one {};
+    struct stat other {};
+    return ::stat(first.c_str(), &one) == 0 && ::stat(second.c_str(), &other) == 0 &&
+           one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+} // namespace
 
 int runPageFile(const std::string& file, const std::optional<std::string>& pdfFile, std::ostream& out,
                 std::ostream& err) {
@@ -17,18 +31,23 @@ int runPageFile(const std::string& file, const std::optional<std::string>& pdfFi
     try {
         pages = report::openPageFile(std::filesystem::path(file));
     } catch (const report::ReportError& error) {
-        err << "cpvquery: " << error.what() << '\n';
+        err << "cpvquery: " << shownArgument(error.what()) << '\n';
         return 2;
     }
     if (!pdfFile) {
         out << "pages\t" << pages.pageCount() << '\n';
         return 0;
     }
+    if (sameFile(file, *pdfFile)) {
+        err << "cpvquery: the PDF \"" << shownArgument(*pdfFile) << "\" would replace the page file \""
+            << shownArgument(file) << "\" it is made from\n";
+        return 2;
+    }
     GuiSession session;
     try {
         report::writePdf(pages, std::filesystem::path(*pdfFile));
     } catch (const report::ReportError& error) {
-        err << "cpvquery: " << error.what() << '\n';
+        err << "cpvquery: " << shownArgument(error.what()) << '\n';
         return 1;
     }
     return 0;

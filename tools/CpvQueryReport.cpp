@@ -32,8 +32,9 @@ struct GuiSession::Application {
 GuiSession::GuiSession() {
     if (QCoreApplication::instance())
         return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Whatever the environment names: a desktop's platform (wayland, xcb) aborts the program where
+    // it has no display, an unknown one always; measuring and painting need none.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     application_ = std::make_unique<Application>();
 }
 
@@ -79,7 +80,7 @@ int writePdf(TClientDataSet& table, const std::string& file, std::ostream& err) 
     try {
         report::writePdf(result.pages, std::filesystem::path(file)); // the name's bytes as given
     } catch (const report::ReportError& error) {
-        err << "cpvquery: " << error.what() << '\n';
+        err << "cpvquery: " << shownArgument(error.what()) << '\n';
         return 1;
     }
     return 0;

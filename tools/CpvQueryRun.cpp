@@ -9,16 +9,45 @@
 #include "ErrorText.h"
 #include "KeywordIndex.h"
 #include "Search.h"
+#include "SignalCleanup.h"
+#include "StandardDescriptors.h"
 #include "StandardOutput.h"
 
+#include <csignal>
 #include <exception>
 #include <iostream>
+#include <new>
 #include <string>
+
+#include <unistd.h>
 
 namespace kodexa::cpvquery {
 namespace {
 
 constexpr std::string_view Hint = "Try 'cpvquery --help' for more information.\n";
+
+constexpr char OutOfMemory[] = "cpvquery: out of memory\n";
+
+// An exception that nothing catches: Qt lets std::bad_alloc out of code built without unwinding
+// (QPainter::end() on a PDF, under "ulimit -v"). Instead of an abort with its core and the
+// unfinished files, the files go, the reason is told and the status is a failure's. Nothing here
+// may allocate.
+[[noreturn]] void endOnUncaughtException() {
+    signalcleanup::removeAll();
+    bool outOfMemory = false;
+    try {
+        if (const std::exception_ptr thrown = std::current_exception())
+            std::rethrow_exception(thrown);
+    } catch (const std::bad_alloc&) {
+        outOfMemory = true;
+    } catch (...) {
+    }
+    constexpr char Unknown[] = "cpvquery: stopped on an unexpected error\n";
+    [[maybe_unused]] const ssize_t told = outOfMemory
+                                              ? ::write(STDERR_FILENO, OutOfMemory, sizeof OutOfMemory - 1)
+                                              : ::write(STDERR_FILENO, Unknown, sizeof Unknown - 1);
+    ::_exit(Failure);
+}
 
 // Appends Windows-1252 text as UTF-8; the list is mostly ASCII, which goes over unchanged.
 void appendUtf8(std::string& out, std::string_view text) {
@@ -53,9 +82,11 @@ void printView(const TClientDataSet& table, std::ostream& out) {
     out << text;
 }
 
-// The expression as the table's filter, exactly as given; an empty one keeps every row.
+// The expression as the table's filter, exactly as given; an empty one, or one of blanks alone,
+// keeps every row.
 void filterTable(TClientDataSet& table, const std::string& expression) {
-    table.setFilter(expression);
+    const bool blank = expression.find_first_not_of(" \t\r\n") == std::string::npos;
+    table.setFilter(blank ? std::string() : expression);
     try {
         table.setFiltered(true);
     } catch (const DatabaseError& error) {
@@ -98,10 +129,13 @@ int runCommandLine(int argc, char** argv) {
         std::cerr << "cpvquery: " << error.what() << '\n';
         return WrongUse;
     } catch (const RejectedFilterError& error) {
-        std::cerr << error.what() << '\n';
+        std::cerr << shownArgument(error.what()) << '\n';
         return WrongUse;
+    } catch (const std::bad_alloc&) {
+        std::cerr << OutOfMemory;
+        return Failure;
     } catch (const std::exception& error) {
-        std::cerr << "cpvquery: " << error.what() << '\n';
+        std::cerr << "cpvquery: " << shownArgument(error.what()) << '\n';
         return Failure;
     } catch (...) {
         std::cerr << "cpvquery: stopped on an unknown error\n";
@@ -122,7 +156,7 @@ int searchTable(TClientDataSet& table, const Options& options, std::ostream& out
         try {
             applySearch(table, options.codeText, options.descriptionText);
         } catch (const DatabaseError& error) {
-            err << errorReportText(error.what()) << '\n';
+            err << shownArgument(errorReportText(error.what())) << '\n';
             status = WrongUse;
         }
     }
@@ -132,7 +166,8 @@ int searchTable(TClientDataSet& table, const Options& options, std::ostream& out
 }
 
 int printKeywordHits(const Options& options, std::ostream& out) {
-    const auto hits = keyword::KeywordIndex::carried().search(*options.words, options.limit.value_or(Options::DefaultLimit));
+    const auto hits = keyword::KeywordIndex::carried().search(*options.words,
+                                                              options.limit.value_or(Options::DefaultLimit));
     std::string text;
     for (const keyword::KeywordHit& hit : hits) {
         text += hit.code;
@@ -145,7 +180,14 @@ int printKeywordHits(const Options& options, std::ostream& out) {
 }
 
 int runProgram(int argc, char** argv) {
-    StandardOutput output;
+    // The report program, run in this process's place, finds the descriptors as they were given.
+    const unsigned closed = reserveStandardDescriptors();
+    // A write past "ulimit -f" fails with EFBIG and is told, instead of the signal ending the
+    // program silently with its file unfinished.
+    std::signal(SIGXFSZ, SIG_IGN);
+    signalcleanup::installHandlers();
+    std::set_terminate(endOnUncaughtException);
+    StandardOutput output((closed & 2U) != 0);
     const int status = runCommandLine(argc, argv);
     if (!output.finish())
         return Failure;

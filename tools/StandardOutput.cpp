@@ -9,7 +9,7 @@
 
 namespace kodexa::cpvquery {
 
-StandardOutput::StandardOutput() : previous_(std::cout.rdbuf(this)) {
+StandardOutput::StandardOutput(bool closed) : previous_(std::cout.rdbuf(this)), closed_(closed) {
     setp(buffer_.data(), buffer_.data() + buffer_.size());
 }
 
@@ -21,6 +21,10 @@ StandardOutput::~StandardOutput() {
 bool StandardOutput::writeOut(const char* data, std::size_t size) {
     if (error_ != 0)
         return false;
+    if (closed_ && size > 0) {
+        error_ = EBADF;
+        return false;
+    }
     while (size > 0) {
         const ssize_t written = ::write(STDOUT_FILENO, data, size);
         if (written < 0) {

@@ -11,7 +11,9 @@ namespace kodexa::cpvquery {
 // write failed by the time the program ends.
 class StandardOutput final : public std::streambuf {
 public:
-    StandardOutput();
+    // closed: descriptor 1 was closed when the program started (it is /dev/null now, so that no
+    // other file takes its number); anything written then fails with EBADF.
+    explicit StandardOutput(bool closed = false);
     ~StandardOutput() override; // std::cout gets its own buffer back
     StandardOutput(const StandardOutput&) = delete;
     StandardOutput& operator=(const StandardOutput&) = delete;
@@ -33,6 +35,7 @@ private:
     std::array<char, 64 * 1024> buffer_;
     int error_ = 0; // errno of the first failed write
     bool wrote_ = false;
+    bool closed_;
 };
 
 } // namespace kodexa::cpvquery

@@ -10,8 +10,8 @@
 // It loads the carried list as the main window's table, sets the order, runs the search exactly as
 // the "&Suchen" button does (or sets the --filter expression as the table's filter) and prints the
 // resulting view, one row a line (code TAB description, UTF-8). A rejected search prints the error
-// report's text on standard error, then the view that remains, and exits with status 2; a rejected
-// filter expression prints its text alone. Status 2 too for a wrong call (with a hint at --help)
+// report's text on standard error, then the view that remains (with --pdf: no file), and exits with
+// status 2; a rejected filter expression prints its text alone. Status 2 too for a wrong call (with a hint at --help)
 // and a --code, --desc or --filter value that is not UTF-8 or has a character that the code list
 // cannot hold. Output that cannot be written fails the run (status 1).
 //

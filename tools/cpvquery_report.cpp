@@ -14,6 +14,10 @@ int runReportModes(const Options& options, char**) {
         return runPageFile(*options.pageFile, options.pdfFile, std::cout, std::cerr);
     TClientDataSet table("ClientDataSet1");
     const int status = searchTable(table, options, std::cout, std::cerr);
+    // A rejected search leaves the PDF that is there as it is, as a rejected filter does; the
+    // summary shows the view that remains, as the list does.
+    if (status != Success && options.pdfFile)
+        return status;
     const int modeStatus = options.reportSummary ? printReportSummary(table, std::cout)
                                                  : writePdf(table, *options.pdfFile, std::cerr);
     return status != Success ? status : modeStatus;

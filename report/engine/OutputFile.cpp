@@ -1,10 +1,17 @@
 #include "OutputFile.h"
 
+#include "SignalCleanup.h"
+#include "StandardDescriptors.h"
+
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -42,6 +49,54 @@ fs::path followLinks(fs::path name, int& error) {
     }
     error = ELOOP;
     return {};
+}
+
+// The folder of an entry as the kernel resolves it: /dev/fd and /proc/self/fd become /proc/PID/fd.
+std::string resolvedFolder(const fs::path& name) {
+    const fs::path folder = name.has_parent_path() ? name.parent_path() : fs::path(".");
+    char* resolved = ::realpath(folder.c_str(), nullptr);
+    if (resolved == nullptr)
+        return {};
+    std::string text(resolved);
+    std::free(resolved);
+    return text;
+}
+
+// The number of this process's descriptor that the name leads to, through its links (/dev/stdout,
+// /dev/fd/3, /proc/self/fd/1, /proc/thread-self/fd/2), or -1. Such a name stands for an open file
+// description, with its offset and O_APPEND: "cpvquery ... --pdf /dev/stdout >>log" appends.
+int descriptorOf(fs::path name) {
+    const std::string own = "/proc/" + std::to_string(::getpid());
+    for (int depth = 0; depth < MaxLinkDepth; ++depth) {
+        const std::string folder = resolvedFolder(name);
+        const bool descriptorFolder =
+            folder == own + "/fd" || (folder.starts_with(own + "/task/") && folder.ends_with("/fd"));
+        const std::string entry = name.filename().native();
+        if (descriptorFolder && !entry.empty() && entry.size() < 10 &&
+            entry.find_first_not_of("0123456789") == std::string::npos)
+            return std::stoi(entry);
+        struct stat info {};
+        if (::lstat(name.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return -1;
+        std::error_code readError;
+        const fs::path link = fs::read_symlink(name, readError);
+        if (readError)
+            return -1;
+        name = link.is_absolute() ? link : name.parent_path() / link;
+    }
+    return -1;
+}
+
+// The temporary name's stem: the file's own name, cut where the suffix would take it past the
+// longest name the folder takes, so that a name of 255 bytes can still be replaced.
+std::string temporaryStem(const fs::path& target, std::size_t suffixLength) {
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    const std::size_t limit = longest > 0 ? static_cast<std::size_t>(longest) : NAME_MAX;
+    std::string stem = target.filename().native();
+    if (stem.size() + suffixLength > limit)
+        stem.resize(limit > suffixLength ? limit - suffixLength : 1);
+    return stem;
 }
 
 std::string randomSuffix() {
@@ -100,6 +155,10 @@ bool OutputFile::open(OpenMode mode) {
 bool OutputFile::openTarget() {
     if (name_.empty())
         return failWithErrno(ENOENT);
+    if (const int descriptor = descriptorOf(name_); descriptor >= 0) {
+        target_ = name_;
+        return openDescriptor(descriptor);
+    }
     // What the name leads to decides; a device is opened by the name as given, since links like
     // /dev/stdout lead through /proc to a pipe that has no name to follow.
     struct stat info {};
@@ -116,7 +175,28 @@ bool OutputFile::openTarget() {
     target_ = followLinks(name_, error);
     if (target_.empty())
         return failWithErrno(error);
-    return openBeside(exists ? std::optional<unsigned>(info.st_mode & 0777) : std::nullopt);
+    if (!exists)
+        return openBeside(std::nullopt);
+    // The rename would replace a file that the user may not write (the folder's permission is
+    // all a rename asks for); root may, as with cp or the shell's ">".
+    if (::faccessat(AT_FDCWD, target_.c_str(), W_OK, AT_EACCESS) != 0)
+        return failWithErrno(errno);
+    // The file's other names must see the new content, which a rename would leave behind.
+    copyBack_ = info.st_nlink > 1;
+    return openBeside(info);
+}
+
+bool OutputFile::openDescriptor(int descriptor) {
+    const int flags = ::fcntl(descriptor, F_GETFL);
+    if (flags < 0)
+        return failWithErrno(errno);
+    if (isPlaceholder(descriptor)) // closed when the program started
+        return failWithErrno(EBADF);
+    if ((flags & O_ACCMODE) == O_RDONLY)
+        return fail(QStringLiteral("Descriptor %1 is not open for writing").arg(descriptor));
+    // A copy of the descriptor shares the offset: what the shell writes before and after stays.
+    descriptor_ = ::fcntl(descriptor, F_DUPFD_CLOEXEC, 3);
+    return descriptor_ >= 0 || failWithErrno(errno);
 }
 
 bool OutputFile::openInPlace(bool isFifo) {
@@ -138,23 +218,84 @@ bool OutputFile::openInPlace(bool isFifo) {
     return true;
 }
 
-bool OutputFile::openBeside(std::optional<unsigned> permissions) {
+bool OutputFile::openBeside(const std::optional<struct stat>& old) {
     // A new file gets what the umask leaves of rw-rw-rw-, as with any other program.
-    const mode_t mode = permissions ? S_IRUSR | S_IWUSR : 0666;
+    const mode_t mode = old ? S_IRUSR | S_IWUSR : 0666;
+    const std::size_t suffixLength = randomSuffix().size();
+    const fs::path stem = target_.parent_path() / temporaryStem(target_, suffixLength);
     for (int attempt = 0; attempt < 100 && descriptor_ < 0; ++attempt) {
-        fs::path candidate = target_;
+        fs::path candidate = stem;
         candidate += randomSuffix();
         descriptor_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, mode);
         if (descriptor_ >= 0)
             temporary_ = candidate;
+        else if (errno == EACCES || errno == EROFS)
+            return failInFolder(errno);
         else if (errno != EEXIST)
             return failWithErrno(errno);
     }
     if (descriptor_ < 0)
         return failWithErrno(EEXIST);
-    if (permissions && ::fchmod(descriptor_, static_cast<mode_t>(*permissions)) != 0)
+    cleanupSlot_ = signalcleanup::add(temporary_.native(), signalcleanup::Kind::File);
+    if (!old)
+        return true;
+    // The new file takes the old one's owner and group (root replacing another user's file), then
+    // its mode, which a change of owner may have cut. Where the owner cannot be given away, the
+    // content goes into the old file at the end instead, which keeps all it had.
+    if (::fchown(descriptor_, old->st_uid, old->st_gid) != 0) {
+        if (errno != EPERM)
+            return failWithErrno(errno);
+        copyBack_ = true;
+    }
+    // Set-user-ID and set-group-ID are not carried over: the content is no longer what they were for.
+    if (::fchmod(descriptor_, old->st_mode & 0777) != 0)
         return failWithErrno(errno);
     return true;
+}
+
+bool OutputFile::failInFolder(int error) {
+    const fs::path folder = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
+    return fail(errnoText(error) + QStringLiteral(": the folder \"%1\" takes no new file")
+                                       .arg(QDir::toNativeSeparators(displayFileName(folder))));
+}
+
+// Writes the finished temporary file into the old file, which keeps its inode, owner and names.
+bool OutputFile::copyIntoTarget() {
+    const int source = ::open(temporary_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (source < 0)
+        return failWithErrno(errno);
+    // O_NONBLOCK: a FIFO put in the file's place meanwhile must not stall the open; it is refused.
+    const int target = ::open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+    struct stat info {};
+    if (target < 0 || ::fstat(target, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = errno;
+        ::close(source);
+        if (target < 0)
+            return failWithErrno(error);
+        ::close(target);
+        return fail(QStringLiteral("The file changed while it was being written"));
+    }
+    std::string block(BlockSize, '\0');
+    off_t size = 0;
+    int error = 0;
+    for (;;) {
+        const ssize_t got = ::read(source, block.data(), block.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            error = got < 0 ? errno : 0;
+            break;
+        }
+        if (!writeAll(target, block.data(), static_cast<std::size_t>(got), error))
+            break;
+        size += got;
+    }
+    if (error == 0 && (::ftruncate(target, size) != 0 || ::fsync(target) != 0))
+        error = errno;
+    if (::close(target) != 0 && error == 0 && errno != EINTR)
+        error = errno;
+    ::close(source);
+    return error == 0 || failWithErrno(error);
 }
 
 qint64 OutputFile::readData(char*, qint64) {
@@ -182,7 +323,7 @@ bool OutputFile::commit() {
         return false;
     bool done = !failed_ && drain();
     // Only a file on disk needs the sync before the rename; a device or FIFO may not even have one.
-    if (done && !temporary_.empty() && ::fsync(descriptor_) != 0)
+    if (done && !temporary_.empty() && !copyBack_ && ::fsync(descriptor_) != 0)
         done = failWithErrno(errno);
     if (done) {
         // Some file systems report a failed write only when the file is closed.
@@ -191,9 +332,11 @@ bool OutputFile::commit() {
         if (closed != 0 && errno != EINTR)
             done = failWithErrno(errno);
     }
-    if (done && !temporary_.empty() && !mayReplace(target_))
+    if (done && copyBack_)
+        done = copyIntoTarget();
+    else if (done && !temporary_.empty() && !mayReplace(target_))
         done = fail(QStringLiteral("A device or FIFO has taken the file's place meanwhile"));
-    if (done && !temporary_.empty()) {
+    else if (done && !temporary_.empty()) {
         if (::rename(temporary_.c_str(), target_.c_str()) == 0)
             temporary_.clear();
         else
@@ -210,6 +353,9 @@ void OutputFile::close() {
     if (!temporary_.empty())
         ::unlink(temporary_.c_str());
     temporary_.clear();
+    signalcleanup::remove(cleanupSlot_);
+    cleanupSlot_ = -1;
+    copyBack_ = false;
     buffer_.clear();
     if (isOpen())
         QIODevice::close();

@@ -7,12 +7,20 @@
 #include <optional>
 #include <string>
 
+#include <sys/stat.h>
+
 namespace kodexa::report {
 
 // A file that a writer fills from start to end: a page file, a PDF.
 //
 // A regular file, or a new one, is written under a temporary name beside it and renamed over the
 // old one only once it is complete and on disk, so a failed write leaves the old file as it was.
+// The new file keeps the old one's owner, group and mode. A file the user may not write is refused
+// (root may, as with cp). A file with more names than one (hard links), or whose owner the user
+// cannot give the new file, is still made beside it but then copied into the old file, which keeps
+// its inode; only a failure during that copy can leave it incomplete. A name that stands for one of
+// the program's open descriptors (/dev/stdout, /dev/fd/N, /proc/self/fd/N) writes to that
+// descriptor, at its offset, as the shell's ">>" or a surrounding "{ ...; } >file" expects.
 // A device or FIFO that exists is written in place: renaming over it would destroy it (saving onto
 // /dev/null as root must not leave a regular file there), and its write errors are reported as
 // any other. A symbolic link is followed and its target written; the link stays. A folder is
@@ -45,9 +53,12 @@ protected:
 
 private:
     bool openTarget();
+    bool openDescriptor(int descriptor);
     bool openInPlace(bool isFifo);
-    // permissions: the old file's, which the new one keeps; none for a new file.
-    bool openBeside(std::optional<unsigned> permissions);
+    // old: the file replaced, whose owner, group and mode the new one keeps; none for a new file.
+    bool openBeside(const std::optional<struct stat>& old);
+    bool copyIntoTarget();
+    bool failInFolder(int error);
     bool fail(const QString& reason);
     bool failWithErrno(int error);
     bool drain();
@@ -56,6 +67,8 @@ private:
     std::filesystem::path target_;
     std::filesystem::path temporary_; // empty when the target is written in place
     int descriptor_ = -1;
+    int cleanupSlot_ = -1;  // the temporary file's, removed on SIGINT, SIGTERM, SIGHUP
+    bool copyBack_ = false; // the finished file is copied into the old one instead of renamed
     std::string buffer_;
     bool failed_ = false;
 };

@@ -95,8 +95,15 @@ bool isCoordinate(double value) {
     return std::isfinite(value) && std::abs(value) <= MaxCoordinateInches;
 }
 
-bool isPageExtent(double value) {
-    return std::isfinite(value) && value > 0 && value <= MaxPageInches;
+// Why a page of this size cannot be drawn, or nullptr.
+const char* pageSizeFault(double width, double height) {
+    for (const double extent : {width, height}) {
+        if (!std::isfinite(extent) || extent <= 0 || extent > MaxPageInches)
+            return "a page size is out of range";
+    }
+    if (width < MinPageInches || height < MinPageInches)
+        return "a page is smaller than 1/72 inch";
+    return nullptr;
 }
 
 bool isLineWidth(double value) {
@@ -367,8 +374,8 @@ void readPages(ByteReader& in, PageStore& pages) {
     for (std::uint32_t index = 0; index < count; ++index) {
         const double width = in.f64();
         const double height = in.f64();
-        if (!isPageExtent(width) || !isPageExtent(height))
-            damaged("a page size is out of range");
+        if (const char* fault = pageSizeFault(width, height))
+            damaged(fault);
         const std::uint32_t items = in.count(MinItemBytes, "items");
         if (const char* fault = tally.page(items))
             damaged(fault);
@@ -410,8 +417,8 @@ std::string writePageFile(const PageStore& pages) {
     Tally tally;
     for (std::size_t index = 0; index < pages.pageCount(); ++index) {
         const Page& page = pages.page(index);
-        if (!isPageExtent(page.width) || !isPageExtent(page.height))
-            refuseToWrite("a page size is out of range");
+        if (const char* fault = pageSizeFault(page.width, page.height))
+            refuseToWrite(fault);
         if (const char* fault = tally.page(page.items.size()))
             refuseToWrite(fault);
         out.f64(page.width);

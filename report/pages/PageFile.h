@@ -27,7 +27,7 @@
 //   fonts        at most 64, none listed twice (a repeat would renumber the texts); a name of at
 //                most 32 bytes (a Windows face name has at most 31 characters, and every change
 //                of font looks the name up again), a point size above 0 and at most 1,000
-//   pages        at least 1 and at most 400; width and height above 0 and at most 100 inches
+//   pages        at least 1 and at most 400; width and height from 1/72 to 100 inches
 //   items        at most 2,048 on a page and 40,000 in all
 //   texts        only characters of Windows-1252 (the engine's character set, which every report
 //                font holds: other scripts send the painter through the system's fallback fonts,
@@ -59,6 +59,8 @@ inline constexpr std::size_t MaxFontNameBytes = 32;
 inline constexpr double MaxPointSize = 1000;
 inline constexpr std::uint32_t MaxPages = 400;
 inline constexpr double MaxPageInches = 100;
+// One point: a smaller page holds nothing, and the PDF writer makes a Letter page of it instead.
+inline constexpr double MinPageInches = 1.0 / 72;
 inline constexpr std::uint32_t MaxItemsPerPage = 2048;
 inline constexpr std::uint32_t MaxItems = 40000;
 inline constexpr std::size_t MaxTextBytes = 4096;

@@ -13,8 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace kodexa;
@@ -109,5 +112,63 @@ TEST(ProgramStart, TheToolkitsOptionsHaveNoEffect) {
     // The toolkit's texts are German from the start.
     EXPECT_EQ(observed.firstMenuEntry, "&Rückgängig");
 }
+
+// Where the toolkit's platform cannot start, the program says why before Qt aborts; the variables
+// each case sets, then the text the problem must hold (empty: no problem).
+struct PlatformCase {
+    const char* platform; // QT_QPA_PLATFORM; nullptr: unset
+    const char* display;  // DISPLAY; nullptr: unset
+    const char* expected;
+};
+
+class PlatformProblem : public ::testing::TestWithParam<PlatformCase> {
+protected:
+    static void set(const char* name, const char* value) {
+        if (value != nullptr)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+    }
+    void SetUp() override {
+        for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "XDG_SESSION_TYPE"}) {
+            const char* value = std::getenv(name);
+            saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
+        }
+        ::unsetenv("XDG_SESSION_TYPE");
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : saved_)
+            set(name.c_str(), value ? value->c_str() : nullptr);
+    }
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST_P(PlatformProblem, IsToldBeforeTheToolkitAborts) {
+    set("QT_QPA_PLATFORM", GetParam().platform);
+    set("DISPLAY", GetParam().display);
+    const std::string problem = platformProblem();
+    const std::string expected = GetParam().expected;
+    if (expected.empty()) {
+        EXPECT_EQ(problem, "");
+        return;
+    }
+    EXPECT_EQ(problem.rfind("Die Programmoberfl\u00E4che kann nicht starten. ", 0), 0U) << problem;
+    EXPECT_NE(problem.find(expected), std::string::npos) << problem;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Platforms, PlatformProblem,
+    ::testing::Values(PlatformCase{"offscreen", nullptr, ""},
+                      PlatformCase{"minimal:enable_fonts", nullptr, ""},
+                      PlatformCase{"bogus;offscreen", nullptr, ""}, PlatformCase{"OFFSCREEN", nullptr, ""},
+                      PlatformCase{
+                          "bogus", ":0",
+                          "Die Plattform \u201Ebogus\u201C (QT_QPA_PLATFORM) ist nicht installiert."},
+                      PlatformCase{nullptr, nullptr, "Keine Anzeige: DISPLAY ist nicht gesetzt."},
+                      PlatformCase{"xcb", "", "Keine Anzeige: DISPLAY ist nicht gesetzt."},
+                      PlatformCase{"xcb", ":9999", "Die X-Anzeige \u201E:9999\u201C ist nicht erreichbar."},
+                      PlatformCase{"xcb;bogus", nullptr, "DISPLAY ist nicht gesetzt"}));
 
 } // namespace

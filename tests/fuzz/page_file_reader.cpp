@@ -57,7 +57,8 @@ bool fontsWithinLimits(const PageStore& pages) {
 }
 
 bool pageWithinLimits(const PageStore& pages, const Page& page, std::size_t& allTextBytes) {
-    if (!(page.width > 0 && page.width <= MaxPageInches && page.height > 0 && page.height <= MaxPageInches))
+    if (!(page.width >= MinPageInches && page.width <= MaxPageInches && page.height >= MinPageInches &&
+          page.height <= MaxPageInches))
         return false;
     if (page.items.size() > MaxItemsPerPage)
         return false;

@@ -306,3 +306,31 @@ TEST_F(OutputFileTest, AFifoWithoutAReaderIsRefusedAtOnce) {
     }
     EXPECT_EQ(typeOf(pipe), S_IFIFO);
 }
+
+TEST_F(OutputFileTest, AFileWithHardLinksIsWrittenInPlaceOnceComplete) {
+    const fs::path file = path("list.pdf");
+    putFile(file, "old");
+    ASSERT_EQ(::link(file.c_str(), path("other.pdf").c_str()), 0);
+    OutputFile output(file);
+    ASSERT_TRUE(output.open());
+    output.write("new", 3);
+    EXPECT_EQ(contents(path("other.pdf")), "old"); // untouched until the commit
+    ASSERT_TRUE(output.commit()) << output.errorString().toStdString();
+    EXPECT_EQ(contents(path("other.pdf")), "new");
+    EXPECT_EQ(fs::hard_link_count(file), 2U);
+    EXPECT_EQ(namesIn(path("")), (std::vector<std::string>{"list.pdf", "other.pdf"}));
+}
+
+TEST_F(OutputFileTest, ADescriptorsNameWritesAtItsOffset) {
+    const fs::path file = path("log");
+    putFile(file, "before\n");
+    const int descriptor = ::open(file.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(descriptor, 0);
+    for (const std::string prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        OutputFile output(prefix + std::to_string(descriptor));
+        ASSERT_TRUE(writeWhole(output, "new\n")) << output.errorString().toStdString();
+    }
+    ::close(descriptor);
+    EXPECT_EQ(contents(file), "before\nnew\nnew\n");
+    EXPECT_EQ(namesIn(path("")), std::vector<std::string>{"log"});
+}

@@ -83,3 +83,21 @@ TEST(RuntimeFolder, ASetFolderIsLeftToTheToolkit) {
         EXPECT_EQ(currentValue(), value);
     }
 }
+
+TEST(RuntimeFolder, ATemporaryFolderThatIsNoFolderGivesWayToTmp) {
+    const RuntimeDirVariable variable(nullptr);
+    const std::optional<std::string> oldTmpdir =
+        std::getenv("TMPDIR") ? std::optional<std::string>(std::getenv("TMPDIR")) : std::nullopt;
+    for (const char* tmpdir : {"/nonexistent/tmp", "/dev/null"}) {
+        ::setenv("TMPDIR", tmpdir, 1);
+        const RuntimeFolder folder;
+        EXPECT_EQ(folder.madeFolder().rfind("/tmp/kodexa-runtime-", 0), 0U)
+            << tmpdir << ": " << folder.madeFolder();
+        ::unsetenv("XDG_RUNTIME_DIR");
+    }
+    if (oldTmpdir)
+        ::setenv("TMPDIR", oldTmpdir->c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    EXPECT_FALSE(std::filesystem::exists("/nonexistent"));
+}

@@ -11,6 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdint>
+
+#include <unistd.h>
+
 using namespace kodexa::report;
 
 namespace {
@@ -60,6 +65,15 @@ protected:
         return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
     }
 
+    // A number as the page file holds it, to find and change it in the bytes.
+    static QByteArray encoded(double value) {
+        const auto bits = std::bit_cast<std::uint64_t>(value);
+        QByteArray bytes;
+        for (int shift = 0; shift < 64; shift += 8) // little-endian, as the file is
+            bytes.append(static_cast<char>((bits >> shift) & 0xFF));
+        return bytes;
+    }
+
     QTemporaryDir folder;
     QString saved;
 };
@@ -98,12 +112,18 @@ TEST_F(CpvQueryPageFile, ARefusedFileIsToldWithStatus2AndWritesNoPdf) {
     ASSERT_TRUE(write(truncated, bytes.left(bytes.size() - 1)));
     const QString subfolder = path("folder.ndr");
     ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("folder.ndr")));
+    // Pages of a billionth of an inch, which the writer would make Letter pages of.
+    const QString tiny = path("tiny.ndr");
+    ASSERT_TRUE(write(tiny, QByteArray(bytes)
+                                .replace(encoded(8.267716535433072), encoded(1e-9))
+                                .replace(encoded(11.692913385826772), encoded(1e-9))));
     const QString pdf = path("refused.pdf");
     const struct {
         QString file;
         QString reason;
     } refusals[] = {
         {truncated, QStringLiteral("The file is damaged: it ends too early")},
+        {tiny, QStringLiteral("The file is damaged: a page is smaller than 1/72 inch")},
         {subfolder, QStringLiteral("It is a folder, not a file")},
         {path("missing.ndr"), QStringLiteral("No such file or directory")},
     };
@@ -155,4 +175,26 @@ TEST_F(CpvQueryPageFile, TakesNoSearchAndNoOtherMode) {
     const Outcome alone = cpvquery({QStringLiteral("--page-file")});
     EXPECT_EQ(alone.status, 2);
     EXPECT_TRUE(alone.err.startsWith(QStringLiteral("cpvquery: option '--page-file' needs a value\n")));
+}
+
+TEST_F(CpvQueryPageFile, APdfOntoThePageFileItselfIsRefused) {
+    ASSERT_TRUE(QFile::link(saved, path("soft.ndr")));
+    const QString hard = path("hard.ndr");
+    ASSERT_EQ(::link(QFile::encodeName(saved).constData(), QFile::encodeName(hard).constData()), 0);
+    QFile original(saved);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    const QByteArray bytes = original.readAll();
+    for (const QString& target :
+         {saved, path("soft.ndr"), hard, folder.path() + QStringLiteral("/./saved.ndr")}) {
+        const Outcome run = cpvquery({QStringLiteral("--page-file"), saved, QStringLiteral("--pdf"), target});
+        EXPECT_EQ(run.status, 2) << target.toStdString();
+        EXPECT_EQ(
+            run.err,
+            QStringLiteral("cpvquery: the PDF \"%1\" would replace the page file \"%2\" it is made from\n")
+                .arg(target, saved));
+        QFile after(saved);
+        ASSERT_TRUE(after.open(QIODevice::ReadOnly));
+        EXPECT_EQ(after.readAll(), bytes) << target.toStdString();
+    }
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::System).size(), 3);
 }

@@ -131,7 +131,6 @@ case_bad_sort() {
 case_value_forms() {
     same_output --code 03 -- --code=03
     same_output --desc obst --sort desc -- --desc=obst --sort=desc
-    same_output --code 03 --code 09 -- --code 09 # the last one counts
     same_output -- --code=
     same_output --code 03 -- --code 03 --
     # The next argument is the value, whatever it looks like; after '=' everything is.
@@ -141,6 +140,20 @@ case_value_forms() {
     [ "$status" -eq 0 ] && grep -q "LIKE '%--CODE=03%'" out || fail "--desc=--code=03: $(head -c 200 out)"
     run --desc -Wasser --print-filter
     [ "$status" -eq 0 ] && grep -q "LIKE '%-WASSER%'" out || fail "--desc -Wasser: $(head -c 200 out)"
+}
+
+# An option with a value is given once; a flag may come again. An empty file name is no name.
+case_repeated_option() {
+    refused "option '--code' may be given only once" --code 03 --code 45
+    refused "option '--code' may be given only once" --code=03 --code=03
+    refused "option '--sort' may be given only once" --sort desc --code 03 --sort code
+    refused "option '--filter' may be given only once" --filter "" --filter "CPV_ID = '03'"
+    refused "option '--pdf' may be given only once" --pdf a.pdf --pdf b.pdf
+    refused "option '--words' may be given only once" --words büro --words laptop
+    refused "option '--pdf' takes a file name, not ''" --code 03 --pdf ""
+    refused "option '--page-file' takes a file name, not ''" --page-file=
+    run --code 03000000 --print-filter --print-filter
+    [ "$status" -eq 0 ] && [ "$(wc -l <out)" = 2 ] || fail "--print-filter twice: status $status, $(cat out)"
 }
 
 case_end_of_options() {
@@ -273,6 +286,8 @@ case_filter_rows() {
     [ "$(count "CPV_DESC IS NULL")" = 0 ] || fail "CPV_DESC IS NULL: $(cat out)"
     [ "$(count "CPV_DESC IS NOT NULL")" = 9454 ] || fail "CPV_DESC IS NOT NULL: $(wc -l <out)"
     [ "$(count "")" = 9454 ] || fail "an empty expression: $(wc -l <out)"
+    [ "$(count "   ")" = 9454 ] || fail "an expression of blanks: $(wc -l <out)"
+    [ "$(count $' \t\n')" = 9454 ] || fail "an expression of tabs and a line break: $(wc -l <out)"
 
     # Rows as the source has them, for an OR of two beginnings and for a word but not another.
     run --filter "CPV_ID LIKE '03%' OR cpv_id like '09%'"
@@ -334,6 +349,45 @@ END
     run --filter $'CPV_DESC = \'\xe4\''
     [ "$status" -eq 2 ] && [ "$(cat err)" = "cpvquery: option '--filter': the value is not valid UTF-8" ] ||
         fail "--filter with a byte that is not UTF-8: status $status, $(cat err)"
+}
+
+# Text from outside that a message repeats (a token of an expression, a file name) reaches the
+# terminal with its control characters escaped, as an argument in a usage error does.
+case_hostile_text_in_messages() {
+    local call expected
+    while IFS='|' read -r call expected; do
+        eval "run $call"
+        [ "$status" -ne 0 ] || fail "$call: exit status 0"
+        [ "$(head -n 1 err)" = "$expected" ] || fail "$call: standard error '$(head -n 1 err | od -c | head -3)', expected '$expected'"
+    done <<'END'
+--filter $'CPV_ID = \'x\' \e'|Ungültiges Zeichen in Filterausdruck: '\x1B'
+--desc $'x\' or \e'|Ungültiges Zeichen in Filterausdruck: '\x1B'
+--code $'03\' \e'|Ungültiges Zeichen in Filterausdruck: '\x1B'
+END
+    [ -n "$report_program" ] || return 0
+    while IFS='|' read -r call expected; do
+        eval "run $call"
+        [ "$status" -ne 0 ] || fail "$call: exit status 0"
+        [ "$(cat err)" = "$expected" ] || fail "$call: standard error '$(od -c err | head -3)', expected '$expected'"
+    done <<'END'
+--page-file $'x\e]0;PWNED\a.ndr'|cpvquery: Cannot open "x\x1B]0;PWNED\x07.ndr". No such file or directory
+--code 03111 --pdf $'no\e[2J/x.pdf'|cpvquery: Cannot write "no\x1B[2J/x.pdf". No such file or directory
+--page-file $'\e[1m' --pdf x.pdf|cpvquery: Cannot open "\x1B[1m". No such file or directory
+END
+}
+
+# A rejected search or filter writes no PDF: the file that is there stays as it was.
+case_rejected_search_writes_nothing() {
+    [ -n "$report_program" ] || exit 77
+    local call
+    for call in "--desc|x' or y" "--code|03' or x" "--filter|CPV_ID ="; do
+        echo keep >keep.pdf
+        run "${call%%|*}" "${call#*|}" --pdf keep.pdf
+        [ "$status" -eq 2 ] || fail "$call --pdf: exit status $status, expected 2"
+        [ -s err ] || fail "$call --pdf: no message"
+        [ "$(cat keep.pdf)" = keep ] || fail "$call --pdf: the file was rewritten"
+        [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err keep.pdf out " ] || fail "$call --pdf: files left: $(ls -A)"
+    done
 }
 
 # The keyword search: ranked codes as code TAB term, the limit, nothing (and success) for nonsense,

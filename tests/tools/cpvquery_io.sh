@@ -112,6 +112,220 @@ case_pdf_replaces_regular_file() {
     expect_type -d folder.pdf
 }
 
+# A name that stands for an open descriptor writes to it where it stands: what the shell wrote
+# around it stays, ">>" appends.
+case_pdf_open_descriptor() {
+    echo before >app.log
+    "$cpvquery" --code 03111 --pdf /dev/stdout >>app.log 2>err
+    status=$?
+    expect_status 0
+    [ "$(head -n 1 app.log)" = before ] || fail ">> /dev/stdout: the log lost its start: $(head -c 40 app.log)"
+    [ "$(sed -n 2p app.log | head -c 5)" = "%PDF-" ] || fail ">> /dev/stdout: no PDF after the log's line"
+    local name
+    for name in /dev/stdout /dev/fd/1 /proc/self/fd/1; do
+        { echo A; "$cpvquery" --code 03111 --pdf "$name" 2>err; echo B; } >grouped
+        [ "$(head -n 1 grouped)" = A ] && [ "$(tail -n 1 grouped)" = B ] ||
+            fail "{ echo A; --pdf $name; echo B; }: $(head -c 20 grouped | od -c | head -2)"
+        grep -q '%%EOF' grouped || fail "--pdf $name: no whole PDF"
+    done
+    "$cpvquery" --code 03111 --pdf /dev/fd/3 3>>app.log >out 2>err
+    status=$?
+    expect_status 0
+    [ "$(grep -c '%%EOF' app.log)" = 2 ] && [ "$(head -n 1 app.log)" = before ] || fail "/dev/fd/3: not appended"
+    # A descriptor open for reading only is refused and stays a file.
+    echo input >input
+    "$cpvquery" --code 03111 --pdf /dev/stdin <input >out 2>err
+    status=$?
+    expect_status 1
+    expect_err 'cpvquery: Cannot write "/dev/stdin". Descriptor 0 is not open for writing'
+    [ "$(cat input)" = input ] || fail "/dev/stdin: the file was changed"
+}
+
+# as_user COMMAND...: runs as nobody (root's only way to meet a permission), or as it is.
+as_user() {
+    if [ "$(id -u)" -eq 0 ]; then
+        setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"
+    else
+        "$@"
+    fi
+}
+
+# A file the user may not write stays; one that is replaced keeps owner, group, mode and names.
+case_pdf_permissions() {
+    if [ "$(id -u)" -eq 0 ]; then
+        command -v setpriv >/dev/null && setpriv --reuid=nobody true 2>/dev/null || exit 77
+        chmod 711 "$scratch"
+    fi
+    mkdir -m 777 shared && cd shared || exit 1
+    echo old >readonly.pdf
+    chmod 444 readonly.pdf
+    as_user "$cpvquery" --code 03111 --pdf readonly.pdf >out 2>err
+    status=$?
+    expect_status 1
+    expect_err 'cpvquery: Cannot write "readonly.pdf". Permission denied'
+    [ "$(cat readonly.pdf)" = old ] || fail "a file the user may not write was replaced"
+    [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err out readonly.pdf " ] || fail "files left behind: $(ls -A)"
+
+    # Hard links see the new content: the file is written in place.
+    echo old >linked.pdf
+    chmod 666 linked.pdf
+    ln linked.pdf other-name.pdf
+    as_user "$cpvquery" --code 03111 --pdf linked.pdf >out 2>err
+    status=$?
+    expect_status 0
+    [ "$(head -c 5 other-name.pdf)" = "%PDF-" ] || fail "the other name kept the old content"
+    [ "$(stat -c '%h %i' linked.pdf)" = "2 $(stat -c %i other-name.pdf)" ] || fail "the link was broken"
+
+    [ "$(id -u)" -eq 0 ] || return 0
+    # Root writes a read-only file of another user, as cp does, and leaves it that user's.
+    echo old >theirs.pdf
+    chown nobody:nogroup theirs.pdf
+    chmod 440 theirs.pdf
+    run --code 03111 --pdf theirs.pdf
+    expect_status 0
+    [ "$(head -c 5 theirs.pdf)" = "%PDF-" ] || fail "root could not write the read-only file"
+    [ "$(stat -c '%U:%G %a' theirs.pdf)" = "nobody:nogroup 440" ] || fail "owner or mode lost: $(stat -c '%U:%G %a' theirs.pdf)"
+    # A group-writable file of root's that nobody replaces stays root's.
+    echo old >group.pdf
+    chmod 666 group.pdf
+    as_user "$cpvquery" --code 03111 --pdf group.pdf >out 2>err
+    status=$?
+    expect_status 0
+    [ "$(stat -c '%U %a' group.pdf)" = "root 666" ] && [ "$(head -c 5 group.pdf)" = "%PDF-" ] ||
+        fail "another user's file: $(stat -c '%U %a' group.pdf)"
+    # A writable file in a folder that takes no new file: the folder is named.
+    mkdir -m 755 closed
+    echo old >closed/list.pdf
+    chmod 666 closed/list.pdf
+    as_user "$cpvquery" --code 03111 --pdf closed/list.pdf >out 2>err
+    status=$?
+    expect_status 1
+    expect_err 'cpvquery: Cannot write "closed/list.pdf". Permission denied: the folder "closed" takes no new file'
+    [ "$(cat closed/list.pdf)" = old ] || fail "the file in the closed folder changed"
+}
+
+# The longest name the file system takes is written, although the temporary name is longer.
+case_pdf_long_name() {
+    local name
+    name=$(printf 'x%.0s' $(seq 251)).pdf
+    echo old >"$name"
+    run --code 03111 --pdf "$name"
+    expect_status 0
+    [ "$(head -c 5 "$name")" = "%PDF-" ] || fail "a name of 255 bytes was not replaced"
+    rm -f "$name"
+    run --code 03111 --pdf "$name"
+    expect_status 0
+    [ -f "$name" ] || fail "a new name of 255 bytes was not made"
+    [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err out $name " ] || fail "files left behind: $(ls -A)"
+    run --code 03111 --pdf "x$name"
+    expect_status 1
+    expect_err "cpvquery: Cannot write \"x$name\". File name too long"
+}
+
+# The report modes need no display, whatever platform the environment names.
+case_platform_ignored() {
+    local platform
+    for platform in wayland xcb bogus eglfs; do
+        env QT_QPA_PLATFORM=$platform DISPLAY=:99 WAYLAND_DISPLAY=no-such-socket \
+            "$cpvquery" --code 03111 --pdf list.pdf >out 2>err
+        status=$?
+        expect_status 0
+        expect_err ""
+        [ "$(head -c 5 list.pdf)" = "%PDF-" ] || fail "$platform: no PDF"
+        rm -f list.pdf
+        env QT_QPA_PLATFORM=$platform DISPLAY= "$cpvquery" --code 03111 --report-summary >out 2>err
+        status=$?
+        expect_status 0
+        [ "$(cat out)" = $'1\t10\t03111000..03111900\npages\t1' ] || fail "$platform: summary $(cat out)"
+    done
+}
+
+# A signal while the PDF is written ends the program by that signal and leaves neither the
+# unfinished file nor the runtime folder; the old file stays. The signal is sent as soon as the
+# unfinished file shows; a run that ends before that is tried again.
+case_pdf_signal_cleanup() {
+    env --default-signal=INT true 2>/dev/null || exit 77 # a background job ignores SIGINT otherwise
+    mkdir tmp
+    local signal number tries
+    for signal in INT TERM HUP; do
+        number=$(kill -l "$signal")
+        for tries in 1 2 3 4 5; do
+            echo old >list.pdf
+            env --default-signal=INT -u XDG_RUNTIME_DIR TMPDIR="$scratch/tmp" "$cpvquery" --pdf list.pdf 2>err &
+            local pid=$!
+            while ! compgen -G 'list.pdf.*' >/dev/null && kill -0 "$pid" 2>/dev/null; do :; done
+            kill "-$signal" "$pid" 2>/dev/null
+            wait "$pid"
+            status=$?
+            [ "$status" -eq 0 ] || break
+        done
+        [ "$status" -ne 0 ] || exit 77 # never caught while writing
+        [ "$status" -eq $((128 + number)) ] || fail "SIG$signal: exit status $status ($(cat err))"
+        [ "$(cat list.pdf)" = old ] || fail "SIG$signal: the old file was changed"
+        [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err list.pdf tmp " ] || fail "SIG$signal: files left: $(ls -A)"
+        [ -z "$(ls -A tmp)" ] || fail "SIG$signal: left in the temporary folder: $(ls -A tmp)"
+        rm -rf tmp/*
+    done
+}
+
+# Out of memory while the PDF is made: a message, status 1, the old file as it was.
+case_pdf_out_of_memory() {
+    local limit caught=0
+    for limit in 100000 120000 140000; do
+        echo old >list.pdf
+        (ulimit -v "$limit" && exec "$cpvquery" --code 03111 --pdf list.pdf) >out 2>err
+        status=$?
+        [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err list.pdf out " ] || fail "ulimit -v $limit: files left: $(ls -A)"
+        [ "$status" -eq 0 ] && continue
+        caught=1
+        expect_status 1
+        expect_err "cpvquery: out of memory"
+        [ "$(cat list.pdf)" = old ] || fail "ulimit -v $limit: the old file was changed"
+    done
+    [ "$caught" -eq 1 ] || exit 77 # enough memory even so
+}
+
+# Standard descriptors closed by the caller stay closed for what is written to them: no file the
+# program opens takes their number.
+case_standard_descriptors_closed() {
+    "$cpvquery" --code 03111 --report-summary >&- 2>err
+    status=$?
+    expect_status 1
+    expect_err "cpvquery: cannot write standard output: Bad file descriptor"
+    "$cpvquery" --code 03111 --pdf /dev/stdout >&- 2>err
+    status=$?
+    expect_status 1
+    expect_err 'cpvquery: Cannot write "/dev/stdout". Bad file descriptor'
+    "$cpvquery" --code 03111 --pdf list.pdf <&- >&- 2>&-
+    status=$?
+    expect_status 0
+    [ "$(head -c 5 list.pdf)" = "%PDF-" ] && [ "$(tail -c 6 list.pdf | tr -d '\n')" = "%%EOF" ] ||
+        fail "the PDF with every standard descriptor closed: $(head -c 40 list.pdf | od -c | head -2)"
+    "$cpvquery" --code 03111 --pdf missing/list.pdf 2>&-
+    status=$?
+    expect_status 1
+    [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err list.pdf " ] || fail "files left: $(ls -A)"
+    # A real /dev/null is no closed descriptor.
+    "$cpvquery" --code 03111 --pdf /dev/stdout >/dev/null 2>err
+    status=$?
+    expect_status 0
+}
+
+# A file size limit: the write fails with its reason, status 1, no unfinished file stays.
+case_file_size_limit() {
+    echo old >list.pdf
+    (ulimit -f 10 && exec "$cpvquery" --pdf list.pdf) >out 2>err
+    status=$?
+    expect_status 1
+    expect_err 'cpvquery: Cannot write "list.pdf". File too large'
+    [ "$(cat list.pdf)" = old ] || fail "the old file was changed"
+    [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err list.pdf out " ] || fail "files left: $(ls -A)"
+    (ulimit -f 10 && exec "$cpvquery" --tree) >tree 2>err
+    status=$?
+    expect_status 1
+    expect_err "cpvquery: cannot write standard output: File too large"
+}
+
 case_pdf_name_bytes() {
     local name
     for locale in C.UTF-8 C unset; do
@@ -230,6 +444,20 @@ case_quiet_without_runtime_dir() {
     status=$?
     expect_status 0
     expect_err ""
+    # A TMPDIR that names no folder, or one that takes no new folder, gives way to /tmp.
+    local fallback="/runtime-$(id -un)"
+    local existed=0
+    [ -e "$fallback" ] && existed=1
+    mkdir -m 555 closed
+    local tmpdir
+    for tmpdir in "$scratch/missing" "$scratch/list.pdf" "$scratch/closed"; do
+        env -u XDG_RUNTIME_DIR TMPDIR="$tmpdir" "$cpvquery" --code 03000000 --report-summary >out 2>err
+        status=$?
+        expect_status 0
+        expect_err ""
+        [ ! -e "$scratch/missing" ] || fail "TMPDIR $tmpdir was made"
+        [ "$existed" -eq 1 ] || [ ! -e "$fallback" ] || fail "TMPDIR $tmpdir: $fallback was made"
+    done
 }
 
 run_case "$case_name" cpvquery_io.sh
