@@ -161,6 +161,22 @@ std::vector<std::uint32_t> addFonts(report::PageStore& pages, double pointSize, 
     return fonts;
 }
 
+// count fonts of a file that names the system's own families, from the first-th on: each font another
+// family as far as there are families, the styles in turn; each is a font file that the PDF embeds.
+std::vector<std::uint32_t> addInstalledFonts(report::PageStore& pages, double pointSize, std::uint32_t first,
+                                             std::uint32_t count) {
+    const QStringList families = QFontDatabase::families();
+    const auto familyCount = static_cast<std::uint32_t>(families.size());
+    std::vector<std::uint32_t> fonts;
+    for (std::uint32_t index = first; index < first + count && familyCount != 0; ++index) {
+        const std::uint32_t style = index / familyCount;
+        fonts.push_back(pages.addFont(
+            report::FontSpec{families[static_cast<qsizetype>(index % familyCount)].toStdString(), pointSize,
+                             (style & 1) != 0, (style & 2) != 0, false, false, 1, index * 0x030201}));
+    }
+    return fonts;
+}
+
 // Texts spread over the page in rows and columns, cycling through the fonts.
 void addTexts(report::Page& page, const std::vector<std::uint32_t>& fonts, std::size_t count,
               std::size_t bytes, std::size_t seed = 0) {
@@ -202,11 +218,13 @@ enum class WorstPage {
 // 48 points is 64 pixels at 96 dpi, the largest glyph that the raster engine still caches.
 constexpr double OutlinePoints = 49;
 
-void addWorstPage(report::PageStore& pages, WorstPage kind) {
+void addWorstPage(report::PageStore& pages, WorstPage kind, bool installedFonts = false) {
     report::Page& page = pages.addPage(A4Width, A4Height);
     switch (kind) {
     case WorstPage::Outlines: {
-        const std::vector<std::uint32_t> fonts = addFonts(pages, OutlinePoints, 32);
+        const std::vector<std::uint32_t> fonts = installedFonts
+                                                     ? addInstalledFonts(pages, OutlinePoints, 0, 32)
+                                                     : addFonts(pages, OutlinePoints, 32);
         const std::size_t bytes = areaBudgetBytes(OutlinePoints);
         addTexts(page, fonts, bytes / 10, 10);
         addLines(page, MaxItemsPerPage - page.items.size(), report::MaxLineWidthInches);
@@ -235,30 +253,15 @@ void addWorstPage(report::PageStore& pages, WorstPage kind) {
     }
 }
 
-// The fonts of a file that names the system's own families, in every style, as far as 64 reach:
-// each is a font file of its own that the PDF embeds.
-std::vector<std::uint32_t> addInstalledFonts(report::PageStore& pages, double pointSize,
-                                             std::uint32_t count) {
-    const QStringList families = QFontDatabase::families();
-    std::vector<std::uint32_t> fonts;
-    for (std::uint32_t index = 0; index < count && !families.isEmpty(); ++index) {
-        const QString& family =
-            families[static_cast<qsizetype>(index / 4 % static_cast<std::uint32_t>(families.size()))];
-        fonts.push_back(pages.addFont(report::FontSpec{family.toStdString(), pointSize, (index & 1) != 0,
-                                                       (index & 2) != 0, false, false, 1, index * 0x030201}));
-    }
-    return fonts;
-}
-
 // The costliest file as a whole: the longest title, all 64 fonts, the slowest page to paint first,
 // then every page, item and byte of text the limits leave, as texts that change font at every item
 // (what costs the PDF writer most, besides the pages themselves).
 report::PageStore worstPageFile(bool installedFonts = false) {
     report::PageStore pages;
     pages.setTitle(textOf(report::MaxTitleBytes, 0));
-    addWorstPage(pages, WorstPage::Outlines);
+    addWorstPage(pages, WorstPage::Outlines, installedFonts);
     const std::vector<std::uint32_t> fonts = installedFonts
-                                                 ? addInstalledFonts(pages, 10, report::MaxFonts - 32)
+                                                 ? addInstalledFonts(pages, 10, 32, report::MaxFonts - 32)
                                                  : addFonts(pages, 10, report::MaxFonts - 32);
     std::size_t items = MaxItems - pages.page(0).items.size();
     std::size_t text = report::MaxAllTextBytes;
@@ -326,8 +329,8 @@ void WriteWorstPdfInstalledFonts(benchmark::State& state) {
 BENCHMARK(WriteWorstPdfInstalledFonts)->Unit(benchmark::kMillisecond);
 
 // Writes the costliest file for timing the command line on it; false when it cannot.
-bool writeWorstPageFile(const char* fileName) {
-    const std::string bytes = report::writePageFile(worstPageFile());
+bool writeWorstPageFile(const char* fileName, bool installedFonts) {
+    const std::string bytes = report::writePageFile(worstPageFile(installedFonts));
     QFile file(QString::fromLocal8Bit(fileName));
     return file.open(QIODevice::WriteOnly) &&
            file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size());
@@ -336,15 +339,20 @@ bool writeWorstPageFile(const char* fileName) {
 } // namespace
 
 int main(int argc, char** argv) {
-    constexpr std::string_view WriteWorst = "--write-worst-page-file=";
-    if (argc == 2 && std::string_view(argv[1]).starts_with(WriteWorst)) {
-        if (writeWorstPageFile(argv[1] + WriteWorst.size()))
-            return 0;
-        std::cerr << "report_bench: cannot write " << argv[1] + WriteWorst.size() << '\n';
-        return 1;
-    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The same file with the system's own families needs the font database, and so the application.
+    for (const std::string_view option :
+         {"--write-worst-page-file=", "--write-worst-page-file-installed-fonts="}) {
+        if (argc == 2 && std::string_view(argv[1]).starts_with(option)) {
+            const bool installedFonts = option.find("installed") != std::string_view::npos;
+            QGuiApplication application(argc, argv);
+            if (writeWorstPageFile(argv[1] + option.size(), installedFonts))
+                return 0;
+            std::cerr << "report_bench: cannot write " << argv[1] + option.size() << '\n';
+            return 1;
+        }
+    }
     QGuiApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
