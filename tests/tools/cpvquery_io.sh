@@ -155,6 +155,11 @@ case_pdf_permissions() {
     if [ "$(id -u)" -eq 0 ]; then
         command -v setpriv >/dev/null && setpriv --reuid=nobody true 2>/dev/null || exit 77
         chmod 711 "$scratch"
+        # A build in a closed folder (root's home) is out of nobody's reach: the two programs are
+        # copied where nobody may run them.
+        mkdir -m 755 "$scratch/bin"
+        cp "$cpvquery" "$(dirname "$cpvquery")/cpvquery-report" "$scratch/bin/" || exit 1
+        cpvquery=$scratch/bin/$(basename "$cpvquery")
     fi
     mkdir -m 777 shared && cd shared || exit 1
     echo old >readonly.pdf
