@@ -4,24 +4,28 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 using namespace kodexa::merkliste;
 
 namespace {
 
 // Three codes of three kinds, with a term that needs quoting in the export and one with ä (Windows-1252).
+constexpr std::pair<const char*, const char*> ThreeCodes[] = {{"90919200", "Reinigung von B\xFCros"},
+                                                              {"45000000", "Bauarbeiten"},
+                                                              {"30213100", "Tragbare Computer; \"Laptops\""}};
+
 Merkliste threeKinds() {
     Merkliste list;
-    list.add("90919200", "Reinigung von B\xFCros");
-    list.add("45000000", "Bauarbeiten");
-    list.add("30213100", "Tragbare Computer; \"Laptops\"");
+    for (const auto& [code, term] : ThreeCodes)
+        list.add(code, term);
     return list;
 }
 
 CodeTerms knownTerms() {
     CodeTerms terms;
-    terms.add("90919200", "Reinigung von B\xFCros");
-    terms.add("45000000", "Bauarbeiten");
-    terms.add("30213100", "Tragbare Computer; \"Laptops\"");
+    for (const auto& [code, term] : ThreeCodes)
+        terms.add(code, term);
     return terms;
 }
 
