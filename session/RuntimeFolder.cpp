@@ -49,6 +49,7 @@ RuntimeFolder::RuntimeFolder() {
     // Where TMPDIR is unusable, Qt's own fallback would make runtime-USER under it, or at the root
     // of the file system when TMPDIR names no folder; /tmp is what every other program takes.
     const std::string parent = temporaryFolder();
+    const signalcleanup::SignalsHeld held; // the folder is made and registered as one step
     made_ = makeFolderIn(parent);
     if (made_.empty() && parent != SystemTemporaryFolder)
         made_ = makeFolderIn(SystemTemporaryFolder);

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <cstring>
 
+#include <pthread.h>
 #include <unistd.h>
 
 namespace kodexa::signalcleanup {
@@ -61,6 +62,18 @@ int add(const std::string& path, Kind kind) {
 void remove(int slot) {
     if (slot >= 0 && static_cast<std::size_t>(slot) < slots.size())
         slots[static_cast<std::size_t>(slot)].state.store(0);
+}
+
+SignalsHeld::SignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaddset(&held, signal);
+    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+}
+
+SignalsHeld::~SignalsHeld() {
+    ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
 }
 
 void installHandlers() {

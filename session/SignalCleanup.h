@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include <signal.h>
+
 namespace kodexa {
 
 // What a program leaves on disk while it works (an unfinished output file, its runtime folder) and
@@ -19,6 +21,19 @@ void remove(int slot);
 
 // Removes every path held; async-signal-safe (the program's last words on a fatal error use it too).
 void removeAll();
+
+// Holds INT, TERM and HUP back while it lives, so that a path made on disk and its slot come
+// together: a signal between the two would leave the path behind. A held signal arrives at its end.
+class SignalsHeld {
+public:
+    SignalsHeld();
+    ~SignalsHeld();
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+private:
+    sigset_t previous_{};
+};
 
 // Installs the handler for SIGINT, SIGTERM and SIGHUP; a signal that is ignored (a background job
 // of a shell without job control ignores SIGINT) stays ignored.

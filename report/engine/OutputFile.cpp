@@ -223,6 +223,7 @@ bool OutputFile::openBeside(const std::optional<struct stat>& old) {
     const mode_t mode = old ? S_IRUSR | S_IWUSR : 0666;
     const std::size_t suffixLength = randomSuffix().size();
     const fs::path stem = target_.parent_path() / temporaryStem(target_, suffixLength);
+    const signalcleanup::SignalsHeld held; // the temporary file is made and registered as one step
     for (int attempt = 0; attempt < 100 && descriptor_ < 0; ++attempt) {
         fs::path candidate = stem;
         candidate += randomSuffix();

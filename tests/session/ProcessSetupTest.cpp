@@ -92,6 +92,22 @@ TEST_F(ProcessSetup, ASignalRemovesThePathsHeldAndEndsTheProgramByIt) {
     }
 }
 
+// A signal that comes between making a path and registering it waits until both are done.
+TEST_F(ProcessSetup, ASignalWhileAPathIsMadeWaitsForItsRegistration) {
+    const fs::path file = folder_ / "list.pdf.ghijkl";
+    const int status = inChild([&] {
+        signalcleanup::installHandlers();
+        const signalcleanup::SignalsHeld held;
+        std::ofstream(file) << "unfinished";
+        ::raise(SIGTERM);
+        signalcleanup::add(file.native(), signalcleanup::Kind::File);
+        return 0;
+    });
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_FALSE(fs::exists(file));
+}
+
 TEST_F(ProcessSetup, AnIgnoredSignalStaysIgnored) {
     const fs::path file = folder_ / "list.pdf.abcdef";
     std::ofstream(file) << "unfinished";
