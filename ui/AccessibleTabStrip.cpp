@@ -84,8 +84,21 @@ private:
 
 class AccessibleTabStrip final : public QAccessibleWidget {
 public:
-    explicit AccessibleTabStrip(QTabBar* strip) : QAccessibleWidget(strip, QAccessible::PageTabList) {}
+    explicit AccessibleTabStrip(QTabBar* strip) : QAccessibleWidget(strip, QAccessible::PageTabList) {
+        // The toolkit tells only that the new current tab is selected; a reader that keeps the
+        // tabs' states would still hold the old one selected. The old tab tells it is no longer.
+        selected_ = strip->currentIndex();
+        changes_ = QObject::connect(strip, &QTabBar::currentChanged, strip, [this, strip](int current) {
+            if (selected_ >= 0 && selected_ < strip->count() && selected_ != current) {
+                QAccessibleEvent event(strip, QAccessible::SelectionRemove);
+                event.setChild(selected_);
+                QAccessible::updateAccessibility(&event);
+            }
+            selected_ = current;
+        });
+    }
     ~AccessibleTabStrip() override {
+        QObject::disconnect(changes_);
         for (const QAccessible::Id id : std::as_const(tabs_))
             QAccessible::deleteAccessibleInterface(id);
     }
@@ -123,6 +136,8 @@ private:
     QTabBar* strip() const { return static_cast<QTabBar*>(object()); }
 
     mutable QHash<int, QAccessible::Id> tabs_;
+    int selected_ = -1;
+    QMetaObject::Connection changes_;
 };
 
 QAccessibleInterface* pageControlFactory(const QString& className, QObject* object) {

@@ -11,8 +11,8 @@
 #include "DlgStatus.h"
 #include "KeywordSearchPage.h"
 #include "ProgramStart.h"
-#include "TextQueries.h"
 #include "SystemClock.h"
+#include "TextQueries.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -227,9 +227,16 @@ void AccessibilityTest::thePageControlTellsItsPagesAlone() {
         QCOMPARE(accessible(window->PageControl1->widget(page))->text(QAccessible::Name),
                  window->PageControl1->tabText(page));
     }
+    AccessibleEventLog log;
     strip->child(1)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet2);
     QVERIFY(strip->child(1)->state().selected);
+    // The old tab tells that it is no longer selected, so no reader keeps it selected.
+    QStringList unselected;
+    for (const auto& entry : log.entries())
+        if (entry.type == QAccessible::SelectionRemove)
+            unselected << entry.name;
+    QCOMPARE(unselected, QStringList{window->PageControl1->tabText(0)});
     QCOMPARE(accessible(window->TabSheet2->parentWidget())->role(), QAccessible::Client);
     QCOMPARE(accessible(window->Datei1)->text(QAccessible::Name), QStringLiteral("Datei"));
 }
@@ -305,7 +312,8 @@ void AccessibilityTest::aSortByItsAcceleratorFocusesTheCheckedButton() {
             return entry.type == type && entry.object == window->RadioButton2;
         };
     };
-    const auto checked = std::find_if(log.entries().begin(), log.entries().end(), isOn(QAccessible::StateChanged));
+    const auto checked =
+        std::find_if(log.entries().begin(), log.entries().end(), isOn(QAccessible::StateChanged));
     const auto focused = std::find_if(log.entries().begin(), log.entries().end(), isOn(QAccessible::Focus));
     QVERIFY(checked != log.entries().end());
     QVERIFY(focused != log.entries().end());
