@@ -89,15 +89,17 @@ void KeywordSearchPage::createControls() {
 void KeywordSearchPage::search() {
     const QByteArray words = WordsEdit->text().toUtf8();
     hits_ = keyword::KeywordIndex::carried().search(std::string_view(words.constData(), words.size()),
-                                                    ResultLimit);
+                                                    ResultLimit, &found_);
     showResults();
 }
 
-QString KeywordSearchPage::countText(std::size_t found) {
+QString KeywordSearchPage::countText(std::size_t found, std::size_t shown) {
     if (found == 0)
         return QStringLiteral("Keine Treffer");
     if (found == 1)
         return QStringLiteral("1 Code gefunden");
+    if (shown < found)
+        return QStringLiteral("%1 Codes gefunden, die besten %2 in der Liste").arg(found).arg(shown);
     return QStringLiteral("%1 Codes gefunden").arg(found);
 }
 
@@ -110,7 +112,7 @@ void KeywordSearchPage::showResults() {
     Results->addTopLevelItems(items);
     if (!items.isEmpty())
         Results->setCurrentItem(items.front());
-    CountLabel->setText(WordsEdit->text().trimmed().isEmpty() ? QString() : countText(hits_.size()));
+    CountLabel->setText(WordsEdit->text().trimmed().isEmpty() ? QString() : countText(found_, hits_.size()));
 }
 
 void KeywordSearchPage::announceCount() {

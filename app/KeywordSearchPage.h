@@ -39,7 +39,9 @@ public:
     // The code of the current result; empty without one.
     std::string currentCode() const;
     // What the count line says for a number of results (empty words: nothing).
-    static QString countText(std::size_t found);
+    // What the count line says: how many codes meet the words, and how many of them the list shows
+    // where that is fewer.
+    static QString countText(std::size_t found, std::size_t shown);
 
 signals:
     void openInTree(const std::string& code);
@@ -54,6 +56,7 @@ private:
     void openCurrent();
 
     std::vector<keyword::KeywordHit> hits_;
+    std::size_t found_ = 0;
     // The count is told to a screen reader once the typing pauses, not at every key.
     QTimer* announcement_ = nullptr;
 };

@@ -363,7 +363,10 @@ void KeywordIndex::matchCompoundTail(std::string_view key, std::vector<float>& q
     }
 }
 
-std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::size_t limit) const {
+std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::size_t limit,
+                                             std::size_t* found) const {
+    if (found != nullptr)
+        *found = 0;
     std::vector<std::string> keys;
     for (FoldedWord& word : foldUtf8(utf8Query)) {
         if (word.key.size() > MaxWordLength)
@@ -378,7 +381,7 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
         keys = std::move(subjects);
     if (keys.size() > MaxWords)
         keys.resize(MaxWords);
-    if (keys.empty() || limit == 0)
+    if (keys.empty())
         return {};
 
     // The query's units: a phrase of the vocabulary (up to three words) or a single word.
@@ -473,6 +476,8 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
             return codes_[a.code].depth > codes_[b.code].depth;
         return a.code < b.code;
     };
+    if (found != nullptr)
+        *found = candidates.size();
     std::size_t shown = std::min(limit, candidates.size());
     std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(shown),
                       candidates.end(), better);

@@ -22,8 +22,8 @@ struct KeywordHit {
 };
 
 struct CodeTerms {
-    std::string code; // eight digits
-    std::string german; // Windows-1252
+    std::string code;    // eight digits
+    std::string german;  // Windows-1252
     std::string english; // UTF-8
 };
 
@@ -45,8 +45,10 @@ public:
 
     // The best `limit` codes for the query, best first: codes that meet every word before those
     // that meet some, then by how well and how specifically they meet them. Empty when nothing
-    // meets the query well enough (a nonsense word finds nothing rather than noise).
-    std::vector<KeywordHit> search(std::string_view utf8Query, std::size_t limit) const;
+    // meets the query well enough (a nonsense word finds nothing rather than noise). found, when
+    // given, learns how many codes meet it in all, the limit aside.
+    std::vector<KeywordHit> search(std::string_view utf8Query, std::size_t limit,
+                                   std::size_t* found = nullptr) const;
 
     // The index as bytes, as the program carries it.
     std::span<const std::byte> image() const { return image_; }
@@ -63,7 +65,7 @@ public:
         std::uint32_t termOffset;
         std::uint16_t termLength;
         std::uint16_t letters; // of the German term's words, without filler words
-        std::uint8_t depth; // digits before the trailing zeros
+        std::uint8_t depth;    // digits before the trailing zeros
         std::uint8_t unused[3];
     };
 
@@ -75,7 +77,8 @@ private:
     void addToken(std::size_t key, float value, std::vector<float>& quality) const;
     // Each raises the quality of every code it meets; true when it met any.
     // Inner fragments count for keys of innerFrom letters or more; compound heads always do.
-    bool matchKey(std::string_view key, bool allowTypo, std::vector<float>& quality, std::size_t innerFrom = 4) const;
+    bool matchKey(std::string_view key, bool allowTypo, std::vector<float>& quality,
+                  std::size_t innerFrom = 4) const;
     bool matchStart(std::string_view key, std::vector<float>& quality) const;
     void matchCompoundTail(std::string_view key, std::vector<float>& quality) const;
     void matchFragments(std::string_view key, std::string_view stem, bool inner, std::vector<float>& quality,
@@ -90,12 +93,12 @@ private:
     std::unordered_map<std::string, std::size_t> vocabularyByStem_; // phrase, last word stemmed
 
     std::span<const PackedCode> codes_;
-    std::string_view terms_;                    // the German terms, one after the other
-    std::string_view blob_;                     // '\n' + every key + '\n', keys sorted, each once
-    std::span<const std::uint32_t> keyStart_;   // where each key begins in blob_
+    std::string_view terms_;                      // the German terms, one after the other
+    std::string_view blob_;                       // '\n' + every key + '\n', keys sorted, each once
+    std::span<const std::uint32_t> keyStart_;     // where each key begins in blob_
     std::span<const std::uint32_t> postingStart_; // keyCount() + 1 offsets into postings_
-    std::span<const std::uint32_t> postings_;   // code index * 2 + (0 German, 1 English)
-    std::span<const std::uint32_t> fragments_;  // the positions inside keys, sorted by what follows
+    std::span<const std::uint32_t> postings_;     // code index * 2 + (0 German, 1 English)
+    std::span<const std::uint32_t> fragments_;    // the positions inside keys, sorted by what follows
 };
 
 } // namespace kodexa::keyword

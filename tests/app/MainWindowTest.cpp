@@ -216,16 +216,25 @@ private slots:
         for (int row = 0; row < int(expected.size()); ++row)
             QCOMPARE(page->Results->topLevelItem(row)->text(0), QString::fromStdString(expected[row].code));
         QCOMPARE(page->Results->topLevelItem(0)->text(0), QStringLiteral("90919200"));
-        QCOMPARE(page->CountLabel->text(), KeywordSearchPage::countText(expected.size()));
+        QCOMPARE(page->CountLabel->text(), KeywordSearchPage::countText(expected.size(), expected.size()));
+        // A broad word meets more codes than the list shows: the line tells both.
+        page->WordsEdit->setText(QStringLiteral("ausrüstung"));
+        std::size_t found = 0;
+        keyword::KeywordIndex::carried().search("ausrüstung", 9454, &found);
+        QVERIFY(found > KeywordSearchPage::ResultLimit);
+        QCOMPARE(page->Results->topLevelItemCount(), int(KeywordSearchPage::ResultLimit));
+        QCOMPARE(page->CountLabel->text(),
+                 QStringLiteral("%1 Codes gefunden, die besten 200 in der Liste").arg(found));
 
-        const std::pair<const char*, QString> counts[] = {{"xqzt", QStringLiteral("Keine Treffer")}, {"", QString()}};
+        const std::pair<const char*, QString> counts[] = {{"xqzt", QStringLiteral("Keine Treffer")},
+                                                          {"", QString()}};
         for (const auto& [words, count] : counts) {
             page->WordsEdit->setText(QString::fromUtf8(words));
             QCOMPARE(page->Results->topLevelItemCount(), 0);
             QCOMPARE(page->CountLabel->text(), count);
         }
-        QCOMPARE(KeywordSearchPage::countText(1), QStringLiteral("1 Code gefunden"));
-        QCOMPARE(KeywordSearchPage::countText(12), QStringLiteral("12 Codes gefunden"));
+        QCOMPARE(KeywordSearchPage::countText(1, 1), QStringLiteral("1 Code gefunden"));
+        QCOMPARE(KeywordSearchPage::countText(12, 12), QStringLiteral("12 Codes gefunden"));
     }
 
     // Down leads into the results and Up from the first one back; Ctrl+C copies as in the grid;
