@@ -202,9 +202,10 @@ TEST(CarriedKeywordSearch, KeepsItsLevelOnTheBuyerQueries) {
         double hitAt1, hitAt10;
     };
     for (const Level& level :
-         {Level{"development-queries.tsv", 0.93, 1.00}, Level{"further-queries.tsv", 0.88, 0.98}}) {
+         {Level{"development-queries.tsv", 0.93, 1.00}, Level{"further-queries.tsv", 0.88, 0.98},
+          Level{"english-everyday-queries.tsv", 0.77, 0.93}}) {
         auto queries = parseBuyerQueries(fileText(std::string(KODEXA_TEST_DIR) + "/" + level.file));
-        ASSERT_GE(queries.size(), 100u) << level.file;
+        ASSERT_GE(queries.size(), 30u) << level.file;
         Evaluation evaluation = evaluate(KeywordIndex::carried(), queries);
         EXPECT_GE(evaluation.all.hitAt1(), level.hitAt1) << level.file;
         EXPECT_GE(evaluation.all.hitAt10(), level.hitAt10) << level.file;
