@@ -98,6 +98,7 @@ KeywordIndex::KeywordIndex(const std::vector<CodeTerms>& codes, Vocabulary vocab
     for (std::size_t index = 0; index < codes.size(); ++index) {
         const CodeTerms& code = codes[index];
         std::size_t germanLetters = 0;
+        std::size_t englishLetters = 0;
         for (std::uint32_t field = 0; field < 2; ++field) {
             auto post = [&](const std::string& key) {
                 auto& list = postingsByKey[key];
@@ -108,8 +109,7 @@ KeywordIndex::KeywordIndex(const std::vector<CodeTerms>& codes, Vocabulary vocab
             for (const FoldedWord& word : field == 0 ? foldCp1252(code.german) : foldUtf8(code.english)) {
                 if (isFiller(word.key))
                     continue;
-                if (field == 0)
-                    germanLetters += word.key.size();
+                (field == 0 ? germanLetters : englishLetters) += word.key.size();
                 post(word.key);
                 for (const std::string& part : word.parts)
                     post(part);
@@ -120,6 +120,7 @@ KeywordIndex::KeywordIndex(const std::vector<CodeTerms>& codes, Vocabulary vocab
         entry.termOffset = static_cast<std::uint32_t>(terms.size());
         entry.termLength = static_cast<std::uint16_t>(std::min<std::size_t>(code.german.size(), 0xFFFF));
         entry.letters = static_cast<std::uint16_t>(std::min<std::size_t>(germanLetters, 0xFFFF));
+        entry.englishLetters = static_cast<std::uint16_t>(std::min<std::size_t>(englishLetters, 0xFFFF));
         entry.depth = depthOf(code.code);
         terms.append(code.german, 0, entry.termLength);
         packed.push_back(entry);
@@ -238,6 +239,17 @@ std::pair<std::size_t, std::size_t> KeywordIndex::prefixRange(std::string_view p
     while (last < keyStart_.size() && key(last).starts_with(prefix))
         ++last;
     return {first, last};
+}
+
+int KeywordIndex::languageOf(std::string_view key) const {
+    auto [first, last] = prefixRange(key);
+    if (first == last || this->key(first) != key)
+        return 0;
+    std::size_t german = 0, english = 0;
+    for (std::uint32_t i = postingStart_[first]; i < postingStart_[first + 1]; ++i)
+        ++((postings_[i] & 1) ? english : german);
+    // A German term quoting an English name ("Family Radio Services") leaves the word English.
+    return english >= 10 * german ? 2 : 1;
 }
 
 void KeywordIndex::addToken(std::size_t key, float value, std::vector<float>& quality) const {
@@ -384,6 +396,18 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
     if (keys.empty())
         return {};
 
+    // A phrase in the list's English (a word it has in English, none it has in German) is measured
+    // against the English terms: "cleaning services" covers all of "Cleaning services". A single
+    // English word keeps the German measure, which its vocabulary entry is written for.
+    bool englishQuery = false;
+    bool germanWord = false;
+    for (const std::string& key : keys) {
+        const int language = languageOf(key);
+        englishQuery = englishQuery || language == 2;
+        germanWord = germanWord || language == 1;
+    }
+    englishQuery = englishQuery && !germanWord && keys.size() > 1;
+
     // The query's units: a phrase of the vocabulary (up to three words) or a single word.
     std::vector<std::vector<float>> units;
     std::size_t queryLetters = 0; // of the words as typed, or of the shortest alternative of a phrase
@@ -460,10 +484,11 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
         }
         if (met == 0 || met < needed)
             continue;
+        const std::uint16_t termLetters = englishQuery ? codes_[c].englishLetters : codes_[c].letters;
         float coverage =
-            codes_[c].letters == 0
+            termLetters == 0
                 ? 0.0f
-                : std::min(1.0f, static_cast<float>(queryLetters) / static_cast<float>(codes_[c].letters));
+                : std::min(1.0f, static_cast<float>(queryLetters) / static_cast<float>(termLetters));
         float score = sum / weightSum + CoverageWeight * coverage;
         candidates.push_back({static_cast<std::uint32_t>(c), met, score});
     }

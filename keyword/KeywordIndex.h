@@ -66,7 +66,8 @@ public:
         std::uint16_t termLength;
         std::uint16_t letters; // of the German term's words, without filler words
         std::uint8_t depth;    // digits before the trailing zeros
-        std::uint8_t unused[3];
+        std::uint8_t unused;
+        std::uint16_t englishLetters; // of the English term's words, likewise
     };
 
 private:
@@ -74,6 +75,8 @@ private:
     void prepareVocabulary();
     std::string_view key(std::size_t index) const;
     std::pair<std::size_t, std::size_t> prefixRange(std::string_view prefix) const;
+    // The language in which the list has a word: 0 not at all, 1 German, 2 English (nearly only).
+    int languageOf(std::string_view key) const;
     void addToken(std::size_t key, float value, std::vector<float>& quality) const;
     // Each raises the quality of every code it meets; true when it met any.
     // Inner fragments count for keys of innerFrom letters or more; compound heads always do.

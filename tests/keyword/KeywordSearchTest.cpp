@@ -108,6 +108,7 @@ protected:
              "Office, school and office equipment cleaning services"},
             {"90919200", "B\xFCroreinigung", "Office cleaning services"},
             {"90919300", "Reinigung von Schulen", "School cleaning services"},
+            {"90910000", "Reinigungsdienste", "Cleaning services"},
             {"90470000", "Reinigung von Abw\xE4sserk\xE4n\xE4len", "Sewer cleaning services"},
             {"77211400", "F\xE4llen von B\xE4umen", "Tree-cutting services"},
             {"30213100", "Tragbare Computer", "Portable computers"},
@@ -152,6 +153,7 @@ TEST_F(KeywordRanking, EachWayOfTypingFindsItsCodeFirst) {
         {"bürostühle", "39112000"},        // a vocabulary entry inflected
         {"catering", "55520000"},          // the English terms
         {"chairs", "39112000"},
+        {"cleaning services", "90910000"}, // an English phrase, by the English terms it covers
     };
     for (const auto& [query, code] : cases)
         EXPECT_EQ(first(query), code) << query;
@@ -203,7 +205,7 @@ TEST(CarriedKeywordSearch, KeepsItsLevelOnTheBuyerQueries) {
     };
     for (const Level& level :
          {Level{"development-queries.tsv", 0.93, 1.00}, Level{"further-queries.tsv", 0.88, 0.98},
-          Level{"english-everyday-queries.tsv", 0.77, 0.93}}) {
+          Level{"english-everyday-queries.tsv", 0.83, 0.96}}) {
         auto queries = parseBuyerQueries(fileText(std::string(KODEXA_TEST_DIR) + "/" + level.file));
         ASSERT_GE(queries.size(), 30u) << level.file;
         Evaluation evaluation = evaluate(KeywordIndex::carried(), queries);
