@@ -42,14 +42,22 @@ int fromCodePoint(char32_t cp) {
     return -1;
 }
 
-// What decodeUtf8 gives for a malformed sequence; no code point has this value.
-constexpr char32_t Malformed = 0xFFFFFFFF;
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
 
-// Decodes one UTF-8 sequence at text[pos] and advances pos past it. The bytes allowed after each
-// lead byte follow Unicode's table of well-formed sequences, so overlong forms ("\xC0\xA7" for an
-// apostrophe), surrogates and values beyond U+10FFFF are malformed like stray or missing
-// continuation bytes. A malformed sequence gives Malformed and advances pos past its longest
-// beginning that could still have been well formed (at least the one byte).
+} // namespace
+
+// The bytes allowed after each lead byte follow Unicode's table of well-formed sequences.
 char32_t decodeUtf8(std::string_view text, std::size_t& pos) {
     const auto lead = static_cast<unsigned char>(text[pos++]);
     if (lead < 0x80)
@@ -76,14 +84,14 @@ char32_t decodeUtf8(std::string_view text, std::size_t& pos) {
         else if (lead == 0xF4)
             high = 0x8F; // above: beyond U+10FFFF
     } else {
-        return Malformed; // a continuation byte, an overlong lead (C0, C1) or beyond U+10FFFF (F5..FF)
+        return MalformedUtf8; // a continuation byte, an overlong lead (C0, C1) or beyond U+10FFFF (F5..FF)
     }
     for (int i = 0; i < extra; ++i) {
         if (pos >= text.size())
-            return Malformed;
+            return MalformedUtf8;
         const auto byte = static_cast<unsigned char>(text[pos]);
         if (byte < low || byte > high)
-            return Malformed;
+            return MalformedUtf8;
         cp = (cp << 6) | (byte & 0x3F);
         ++pos;
         low = 0x80;
@@ -91,21 +99,6 @@ char32_t decodeUtf8(std::string_view text, std::size_t& pos) {
     }
     return cp;
 }
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-} // namespace
 
 char32_t toCodePoint(char c) {
     const auto byte = static_cast<unsigned char>(c);
@@ -120,7 +113,7 @@ std::string fromUtf8(std::string_view utf8) {
     std::size_t pos = 0;
     while (pos < utf8.size()) {
         const char32_t cp = decodeUtf8(utf8, pos);
-        const int byte = cp == Malformed ? -1 : fromCodePoint(cp);
+        const int byte = cp == MalformedUtf8 ? -1 : fromCodePoint(cp);
         out += byte < 0 ? '?' : static_cast<char>(byte);
     }
     return out;
@@ -132,7 +125,7 @@ StrictConversion fromUtf8Strict(std::string_view utf8) {
     std::size_t pos = 0;
     while (pos < utf8.size()) {
         const char32_t cp = decodeUtf8(utf8, pos);
-        if (cp == Malformed) {
+        if (cp == MalformedUtf8) {
             result.problem = StrictConversion::Problem::MalformedUtf8;
             return result;
         }

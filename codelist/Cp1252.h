@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -24,6 +25,14 @@ struct StrictConversion {
 StrictConversion fromUtf8Strict(std::string_view utf8);
 
 std::string toUtf8(std::string_view text);
+
+// What decodeUtf8 gives for a malformed sequence; no code point has this value.
+constexpr char32_t MalformedUtf8 = 0xFFFFFFFF;
+
+// Decodes one UTF-8 sequence at text[pos] (pos < text.size()) and advances pos past it. Overlong
+// forms, surrogates and values beyond U+10FFFF are malformed like stray or missing continuation
+// bytes: MalformedUtf8, with pos past the longest beginning that could still have been well formed.
+char32_t decodeUtf8(std::string_view text, std::size_t& pos);
 
 // The code page's single-byte upper case: a-z and the accented small letters become capitals;
 // characters without a capital in the code page (among them the sharp s) stay as they are.

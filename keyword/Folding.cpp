@@ -25,12 +25,26 @@ Folded foldCharacter(char32_t c) {
     if (c >= 'A' && c <= 'Z')
         return foldCharacter(c - 'A' + 'a');
     switch (c) {
-    case '-': case 0x2010: case 0x2011: case 0x2013: case '\'': case 0x2019: case 0x2018: case '`': case 0xB4:
+    case '-':
+    case 0x2010:
+    case 0x2011:
+    case 0x2013:
+    case '\'':
+    case 0x2019:
+    case 0x2018:
+    case '`':
+    case 0xB4:
         return {Kind::Joiner, {}};
-    case 0xDF: return {Kind::Letters, "ss"};
-    case 0xC6: case 0xE6: return {Kind::Letters, "ae"};
-    case 0x152: case 0x153: return {Kind::Letters, "oe"};
-    default: break;
+    case 0xDF:
+        return {Kind::Letters, "ss"};
+    case 0xC6:
+    case 0xE6:
+        return {Kind::Letters, "ae"};
+    case 0x152:
+    case 0x153:
+        return {Kind::Letters, "oe"};
+    default:
+        break;
     }
     struct Range {
         char32_t from, to;
@@ -38,10 +52,11 @@ Folded foldCharacter(char32_t c) {
     };
     // Upper and lower case of the accented letters, each run with one base letter.
     static constexpr Range accented[] = {
-        {0xC0, 0xC5, 'a'}, {0xE0, 0xE5, 'a'}, {0xC7, 0xC7, 'c'}, {0xE7, 0xE7, 'c'}, {0xC8, 0xCB, 'e'},
-        {0xE8, 0xEB, 'e'}, {0xCC, 0xCF, 'i'}, {0xEC, 0xEF, 'i'}, {0xD1, 0xD1, 'n'}, {0xF1, 0xF1, 'n'},
-        {0xD2, 0xD6, 'o'}, {0xF2, 0xF6, 'o'}, {0xD8, 0xD8, 'o'}, {0xF8, 0xF8, 'o'}, {0xD9, 0xDC, 'u'},
-        {0xF9, 0xFC, 'u'}, {0xDD, 0xDD, 'y'}, {0xFD, 0xFD, 'y'}, {0xFF, 0xFF, 'y'}, {0x178, 0x178, 'y'},
+        {0xC0, 0xC5, 'a'},   {0xE0, 0xE5, 'a'},   {0xC7, 0xC7, 'c'},   {0xE7, 0xE7, 'c'},
+        {0xC8, 0xCB, 'e'},   {0xE8, 0xEB, 'e'},   {0xCC, 0xCF, 'i'},   {0xEC, 0xEF, 'i'},
+        {0xD1, 0xD1, 'n'},   {0xF1, 0xF1, 'n'},   {0xD2, 0xD6, 'o'},   {0xF2, 0xF6, 'o'},
+        {0xD8, 0xD8, 'o'},   {0xF8, 0xF8, 'o'},   {0xD9, 0xDC, 'u'},   {0xF9, 0xFC, 'u'},
+        {0xDD, 0xDD, 'y'},   {0xFD, 0xFD, 'y'},   {0xFF, 0xFF, 'y'},   {0x178, 0x178, 'y'},
         {0x160, 0x161, 's'}, {0x17D, 0x17E, 'z'}, {0x100, 0x105, 'a'}, {0x106, 0x10D, 'c'},
         {0x112, 0x11B, 'e'}, {0x141, 0x142, 'l'}, {0x143, 0x148, 'n'}, {0x15A, 0x15F, 's'},
         {0x16A, 0x173, 'u'}, {0x179, 0x17C, 'z'},
@@ -121,20 +136,9 @@ private:
 
 std::vector<FoldedWord> foldUtf8(std::string_view utf8) {
     WordCollector words;
-    for (std::size_t i = 0; i < utf8.size();) {
-        auto lead = static_cast<unsigned char>(utf8[i]);
-        int length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-        char32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-        bool wellFormed = length > 0 && i + length <= utf8.size();
-        for (int k = 1; wellFormed && k < length; ++k) {
-            auto next = static_cast<unsigned char>(utf8[i + k]);
-            wellFormed = (next & 0xC0) == 0x80;
-            c = (c << 6) | (next & 0x3F);
-        }
-        // A malformed byte ends a word, as any character the search does not know.
-        words.add(wellFormed ? c : char32_t{0xFFFD});
-        i += wellFormed ? length : 1;
-    }
+    // A malformed sequence (MalformedUtf8) ends a word, as any character the search does not know.
+    for (std::size_t i = 0; i < utf8.size();)
+        words.add(cp1252::decodeUtf8(utf8, i));
     return words.finish();
 }
 
