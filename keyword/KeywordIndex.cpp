@@ -60,6 +60,12 @@ std::string_view stemOf(std::string_view key) {
     return key;
 }
 
+// A phrase of the vocabulary with its last word's stem: "bürostühle" finds "bürostuhl".
+std::string stemmedPhrase(std::string_view phrase) {
+    const std::size_t lastWord = phrase.rfind(' ') + 1; // 0 when one word
+    return std::string(phrase.substr(0, lastWord)) + std::string(stemOf(phrase.substr(lastWord)));
+}
+
 std::uint8_t depthOf(std::string_view code) {
     std::size_t digits = code.find_last_not_of('0');
     return static_cast<std::uint8_t>(digits == std::string_view::npos ? 0 : digits + 1);
@@ -179,13 +185,8 @@ KeywordIndex::KeywordIndex(std::span<const std::byte> image, Vocabulary vocabula
 }
 
 void KeywordIndex::prepareVocabulary() {
-    for (std::size_t i = 0; i < vocabulary_.entries().size(); ++i) {
-        const std::string& phrase = vocabulary_.entries()[i].buyerWords;
-        std::size_t lastWord = phrase.rfind(' ') + 1; // 0 when one word
-        std::string stemmed =
-            phrase.substr(0, lastWord) + std::string(stemOf(std::string_view(phrase).substr(lastWord)));
-        vocabularyByStem_.emplace(std::move(stemmed), i);
-    }
+    for (std::size_t i = 0; i < vocabulary_.entries().size(); ++i)
+        vocabularyByStem_.emplace(stemmedPhrase(vocabulary_.entries()[i].buyerWords), i);
 }
 
 // The image is the program's own (made when it is built, or just now), so its arrays are taken as
@@ -241,12 +242,19 @@ std::pair<std::size_t, std::size_t> KeywordIndex::prefixRange(std::string_view p
     return {first, last};
 }
 
-int KeywordIndex::languageOf(std::string_view key) const {
+std::optional<std::size_t> KeywordIndex::exactKey(std::string_view key) const {
     auto [first, last] = prefixRange(key);
     if (first == last || this->key(first) != key)
+        return std::nullopt;
+    return first;
+}
+
+int KeywordIndex::languageOf(std::string_view key) const {
+    const std::optional<std::size_t> index = exactKey(key);
+    if (!index)
         return 0;
     std::size_t german = 0, english = 0;
-    for (std::uint32_t i = postingStart_[first]; i < postingStart_[first + 1]; ++i)
+    for (std::uint32_t i = postingStart_[*index]; i < postingStart_[*index + 1]; ++i)
         ++((postings_[i] & 1) ? english : german);
     // A German term quoting an English name ("Family Radio Services") leaves the word English.
     return english >= 10 * german ? 2 : 1;
@@ -294,11 +302,10 @@ void KeywordIndex::matchFragments(std::string_view key, std::string_view stem, b
 bool KeywordIndex::matchKey(std::string_view key, bool allowTypo, std::vector<float>& quality,
                             std::size_t innerFrom) const {
     if (key.size() < 3) {
-        auto [first, last] = prefixRange(key);
-        bool whole = first != last && this->key(first) == key;
+        const std::optional<std::size_t> whole = exactKey(key);
         if (whole)
-            addToken(first, WholeWord, quality);
-        return whole;
+            addToken(*whole, WholeWord, quality);
+        return whole.has_value();
     }
     bool found = matchStart(key, quality);
     std::string_view stem = stemOf(key);
@@ -337,15 +344,19 @@ void KeywordIndex::matchAcrossWords(std::string_view key, std::vector<float>& qu
     std::vector<float> head(codes_.size()), tail(codes_.size());
     for (std::size_t split = 4; split + 4 <= key.size(); ++split) {
         std::string_view tailKey = key.substr(split);
+        std::optional<bool> tailFound; // the tail is sought once, for the first head that meets
         for (std::string_view headKey : {key.substr(0, split), key.substr(0, split - 1)}) {
             if (headKey.size() < 4 || (headKey.size() < split && key[split - 1] != 's'))
                 continue;
             std::fill(head.begin(), head.end(), 0.0f);
             if (!matchKey(headKey, false, head))
                 continue;
-            std::fill(tail.begin(), tail.end(), 0.0f);
-            if (!matchKey(tailKey, false, tail))
-                continue;
+            if (!tailFound) {
+                std::fill(tail.begin(), tail.end(), 0.0f);
+                tailFound = matchKey(tailKey, false, tail);
+            }
+            if (!*tailFound)
+                break;
             for (std::size_t c = 0; c < codes_.size(); ++c)
                 quality[c] = std::max(quality[c], AcrossWords * std::min(head[c], tail[c]));
         }
@@ -429,13 +440,7 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
                 matchCompoundTail(keys[i], quality);
         } else {
             // A phrase of several words meets a term as its words do, every one of them.
-            std::vector<float> word(codes_.size());
-            for (std::size_t w = i; w < i + unitWords; ++w) {
-                std::fill(word.begin(), word.end(), 0.0f);
-                matchKey(keys[w], true, word);
-                for (std::size_t c = 0; c < codes_.size(); ++c)
-                    quality[c] = w == i ? word[c] : std::min(quality[c], word[c]);
-            }
+            matchEveryWord(std::span(keys).subspan(i, unitWords), true, DefaultInnerFrom, quality);
         }
         std::size_t letters = 0;
         for (std::size_t w = i; w < i + unitWords; ++w)
@@ -519,27 +524,30 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
 const VocabularyEntry* KeywordIndex::vocabularyEntry(const std::string& phrase) const {
     if (const VocabularyEntry* entry = vocabulary_.find(phrase))
         return entry;
-    std::size_t lastWord = phrase.rfind(' ') + 1;
-    std::string stemmed =
-        phrase.substr(0, lastWord) + std::string(stemOf(std::string_view(phrase).substr(lastWord)));
-    auto found = vocabularyByStem_.find(stemmed);
+    auto found = vocabularyByStem_.find(stemmedPhrase(phrase));
     return found == vocabularyByStem_.end() ? nullptr : &vocabulary_.entries()[found->second];
 }
 
 void KeywordIndex::matchVocabulary(const VocabularyEntry& entry, std::vector<float>& quality) const {
     // A code meets the buyer's words when its terms meet every word of one alternative.
-    std::vector<float> alternative(codes_.size()), word(codes_.size());
+    std::vector<float> alternative(codes_.size());
     float weight = VocabularyTerm;
     for (const auto& words : entry.alternatives) {
-        for (std::size_t w = 0; w < words.size(); ++w) {
-            std::fill(word.begin(), word.end(), 0.0f);
-            matchKey(words[w], false, word, VocabularyInnerFrom);
-            for (std::size_t c = 0; c < codes_.size(); ++c)
-                alternative[c] = w == 0 ? word[c] : std::min(alternative[c], word[c]);
-        }
+        matchEveryWord(words, false, VocabularyInnerFrom, alternative);
         for (std::size_t c = 0; c < codes_.size(); ++c)
             quality[c] = std::max(quality[c], weight * alternative[c]);
         weight -= AlternativeStep;
+    }
+}
+
+void KeywordIndex::matchEveryWord(std::span<const std::string> words, bool allowTypo, std::size_t innerFrom,
+                                  std::vector<float>& quality) const {
+    std::vector<float> word(codes_.size());
+    for (std::size_t w = 0; w < words.size(); ++w) {
+        std::fill(word.begin(), word.end(), 0.0f);
+        matchKey(words[w], allowTypo, word, innerFrom);
+        for (std::size_t c = 0; c < codes_.size(); ++c)
+            quality[c] = w == 0 ? word[c] : std::min(quality[c], word[c]);
     }
 }
 

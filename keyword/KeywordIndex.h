@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -75,19 +76,25 @@ private:
     void prepareVocabulary();
     std::string_view key(std::size_t index) const;
     std::pair<std::size_t, std::size_t> prefixRange(std::string_view prefix) const;
+    // The index of the key that is exactly this one, if the list has it.
+    std::optional<std::size_t> exactKey(std::string_view key) const;
     // The language in which the list has a word: 0 not at all, 1 German, 2 English (nearly only).
     int languageOf(std::string_view key) const;
     void addToken(std::size_t key, float value, std::vector<float>& quality) const;
     // Each raises the quality of every code it meets; true when it met any.
     // Inner fragments count for keys of innerFrom letters or more; compound heads always do.
+    static constexpr std::size_t DefaultInnerFrom = 4;
     bool matchKey(std::string_view key, bool allowTypo, std::vector<float>& quality,
-                  std::size_t innerFrom = 4) const;
+                  std::size_t innerFrom = DefaultInnerFrom) const;
     bool matchStart(std::string_view key, std::vector<float>& quality) const;
     void matchCompoundTail(std::string_view key, std::vector<float>& quality) const;
     void matchFragments(std::string_view key, std::string_view stem, bool inner, std::vector<float>& quality,
                         bool& found) const;
     void matchAcrossWords(std::string_view key, std::vector<float>& quality) const;
     void matchVocabulary(const VocabularyEntry& entry, std::vector<float>& quality) const;
+    // How well each code meets every one of the words: the least of their qualities.
+    void matchEveryWord(std::span<const std::string> words, bool allowTypo, std::size_t innerFrom,
+                        std::vector<float>& quality) const;
     const VocabularyEntry* vocabularyEntry(const std::string& phrase) const;
 
     std::vector<std::byte> built_; // the image when built here; empty when carried
