@@ -1,9 +1,9 @@
 #include "DlgSearch.h"
 
+#include "AccessibleAnnouncement.h"
 #include "AccessibleFocus.h"
 #include "AccessibleLineEdit.h"
 #include "AccessibleTabStrip.h"
-#include "AccessibleAnnouncement.h"
 #include "AnnouncementWhenActive.h"
 #include "ClassicFonts.h"
 #include "ClassicTreeStyle.h"
@@ -31,7 +31,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QToolTip>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -46,6 +45,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -378,8 +378,6 @@ void TDlgSearchCPV::createCopyCommands() {
         QStringLiteral("In Baumansicht anzeigen"),
         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)},
         [this] { DBGrid1DblClick(); });
-    GridCopy->addCommand(QStringLiteral("Zur Merkliste hinzufügen"), {QKeySequence(Qt::Key_Insert)},
-                         [this] { addToMerkliste(GridCopy->currentRecord(), DBGrid1); });
     // The tree's nodes carry nothing but their text "code: description"; the root stands for no code.
     TreeCopy = new CodeCopyCommands(TreeView1, [this]() -> std::optional<CopiedRecord> {
         const QTreeWidgetItem* node = TreeView1->currentItem();
@@ -391,11 +389,12 @@ void TDlgSearchCPV::createCopyCommands() {
             return std::nullopt;
         return CopiedRecord{std::string(parts->code), std::string(parts->description)};
     });
-    TreeCopy->addCommand(QStringLiteral("Zur Merkliste hinzufügen"), {QKeySequence(Qt::Key_Insert)},
-                         [this] { addToMerkliste(TreeCopy->currentRecord(), TreeView1); });
-    CodeCopyCommands* results = KeywordPage->ResultCopy;
-    results->addCommand(QStringLiteral("Zur Merkliste hinzufügen"), {QKeySequence(Qt::Key_Insert)},
-                        [this, results] { addToMerkliste(results->currentRecord(), KeywordPage->Results); });
+    // Each view that shows codes adds its current one to the Merkliste, last in its menu.
+    const std::pair<CodeCopyCommands*, QWidget*> codeViews[] = {
+        {GridCopy, DBGrid1}, {TreeCopy, TreeView1}, {KeywordPage->ResultCopy, KeywordPage->Results}};
+    for (const auto& [commands, view] : codeViews)
+        commands->addCommand(QStringLiteral("Zur Merkliste hinzufügen"), {QKeySequence(Qt::Key_Insert)},
+                             [this, commands, view] { addToMerkliste(commands->currentRecord(), view); });
 }
 
 void TDlgSearchCPV::describeForAssistiveTechnology() {
@@ -438,8 +437,10 @@ void TDlgSearchCPV::connectHandlers() {
             [this](const std::string& code) { handle([this, &code] { showCodeInTree(code); }); });
     connect(MerklisteTab, &MerklistePage::openInTree, this,
             [this](const std::string& code) { handle([this, &code] { showCodeInTree(code); }); });
-    connect(MerklisteTab, &MerklistePage::listChanged, this, [this] { handle([this] { merklisteChanged(); }); });
-    connect(MerklisteTab, &MerklistePage::exportRequested, this, [this] { handle([this] { exportMerkliste(); }); });
+    connect(MerklisteTab, &MerklistePage::listChanged, this,
+            [this] { handle([this] { merklisteChanged(); }); });
+    connect(MerklisteTab, &MerklistePage::exportRequested, this,
+            [this] { handle([this] { exportMerkliste(); }); });
     connect(Beenden1, &QAction::triggered, this, [this] { handle([this] { Beenden1Click(); }); });
     connect(MenuAbout, &QAction::triggered, this, [this] { handle([this] { MenuAboutClick(); }); });
 }
@@ -554,7 +555,8 @@ void TDlgSearchCPV::merklisteChanged() {
         return;
     // The list goes on in memory where it cannot be written; the page says so until a write works.
     if (const std::optional<QString> problem = merklisteFile_->save(Merkliste))
-        MerklisteTab->showProblem(*problem + QStringLiteral(" Die Liste gilt weiter, bis das Programm endet."));
+        MerklisteTab->showProblem(*problem +
+                                  QStringLiteral(" Die Liste gilt weiter, bis das Programm endet."));
     else
         MerklisteTab->showProblem(QString());
 }
@@ -569,7 +571,8 @@ void TDlgSearchCPV::exportMerkliste() {
         return;
     report::OutputFile file(report::nativeFileName(name));
     const std::string text = Merkliste.csvText();
-    if (!file.open() || file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
+    if (!file.open() ||
+        file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
         !file.commit())
         throw std::runtime_error(QStringLiteral("Die Merkliste kann nicht nach „%1“ exportiert werden: %2")
                                      .arg(name, file.errorString())

@@ -157,32 +157,34 @@ void MerklistePage::updateButtons() {
 }
 
 void MerklistePage::makeCurrentMain() {
-    const int row = currentRow();
-    if (row < 0)
-        return;
-    list_.makeMain(static_cast<std::size_t>(row));
-    showList(row);
-    emit listChanged();
+    changeCurrent([this](std::size_t row) {
+        list_.makeMain(row);
+        return row;
+    });
 }
 
 void MerklistePage::removeCurrent() {
-    const int row = currentRow();
-    if (row < 0)
-        return;
-    list_.remove(static_cast<std::size_t>(row));
-    showList(row);
-    emit listChanged();
+    changeCurrent([this](std::size_t row) {
+        list_.remove(row);
+        return row;
+    });
 }
 
 void MerklistePage::moveCurrent(int by) {
+    changeCurrent([this, by](std::size_t row) -> std::optional<std::size_t> {
+        const std::size_t moved = list_.move(row, by);
+        return moved == row ? std::nullopt : std::optional(moved); // at an end: nothing changed
+    });
+}
+
+void MerklistePage::changeCurrent(const std::function<std::optional<std::size_t>(std::size_t)>& change) {
     const int row = currentRow();
     if (row < 0)
         return;
-    const std::size_t moved = list_.move(static_cast<std::size_t>(row), by);
-    if (moved == static_cast<std::size_t>(row))
-        return;
-    showList(static_cast<int>(moved));
-    emit listChanged();
+    if (const std::optional<std::size_t> current = change(static_cast<std::size_t>(row))) {
+        showList(static_cast<int>(*current));
+        emit listChanged();
+    }
 }
 
 void MerklistePage::copyCurrentCode() {

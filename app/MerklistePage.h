@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 class QLabel;
@@ -50,6 +51,9 @@ signals:
 
 private:
     void createControls();
+    // Changes the list at the current entry, if there is one; the change gives the entry to keep
+    // current afterwards, or nothing when the list stayed as it was.
+    void changeCurrent(const std::function<std::optional<std::size_t>(std::size_t)>& change);
     void connectCommands();
     int currentRow() const;
     void updateButtons();
