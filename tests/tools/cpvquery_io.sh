@@ -17,6 +17,18 @@ expect_err() {
     [ "$(cat err)" = "$1" ] || fail "standard error: '$(cat err)', expected '$1'"
 }
 
+# expect_files "NAMES" WHEN: the working folder holds just these names (sorted), nothing left behind.
+expect_files() {
+    local found
+    found=$(ls -A | LC_ALL=C sort | tr '\n' ' ')
+    [ "$found" = "$1 " ] || fail "$2: files left: $found"
+}
+
+# expect_pdf FILE WHEN: the file holds a PDF.
+expect_pdf() {
+    [ "$(head -c 5 "$1")" = "%PDF-" ] || fail "$2: no PDF in $1"
+}
+
 expect_type() { # expect_type -c|-p|-f|-L FILE
     test "$1" "$2" || fail "$2 is no longer what it was ($(ls -l "$2" 2>&1))"
 }
@@ -141,13 +153,15 @@ case_pdf_open_descriptor() {
     [ "$(cat input)" = input ] || fail "/dev/stdin: the file was changed"
 }
 
-# as_user COMMAND...: runs as nobody (root's only way to meet a permission), or as it is.
-as_user() {
+# run_as_user ARGS...: runs cpvquery as run does, as nobody (root's only way to meet a permission)
+# or as it is.
+run_as_user() {
     if [ "$(id -u)" -eq 0 ]; then
-        setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$@"
+        setpriv --reuid=nobody --regid=nogroup --clear-groups -- "$cpvquery" "$@" >out 2>err
     else
-        "$@"
+        "$cpvquery" "$@" >out 2>err
     fi
+    status=$?
 }
 
 # A file the user may not write stays; one that is replaced keeps owner, group, mode and names.
@@ -164,21 +178,19 @@ case_pdf_permissions() {
     mkdir -m 777 shared && cd shared || exit 1
     echo old >readonly.pdf
     chmod 444 readonly.pdf
-    as_user "$cpvquery" --code 03111 --pdf readonly.pdf >out 2>err
-    status=$?
+    run_as_user --code 03111 --pdf readonly.pdf
     expect_status 1
     expect_err 'cpvquery: Cannot write "readonly.pdf". Permission denied'
     [ "$(cat readonly.pdf)" = old ] || fail "a file the user may not write was replaced"
-    [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err out readonly.pdf " ] || fail "files left behind: $(ls -A)"
+    expect_files "err out readonly.pdf" "a file the user may not write"
 
     # Hard links see the new content: the file is written in place.
     echo old >linked.pdf
     chmod 666 linked.pdf
     ln linked.pdf other-name.pdf
-    as_user "$cpvquery" --code 03111 --pdf linked.pdf >out 2>err
-    status=$?
+    run_as_user --code 03111 --pdf linked.pdf
     expect_status 0
-    [ "$(head -c 5 other-name.pdf)" = "%PDF-" ] || fail "the other name kept the old content"
+    expect_pdf other-name.pdf "the other name kept the old content"
     [ "$(stat -c '%h %i' linked.pdf)" = "2 $(stat -c %i other-name.pdf)" ] || fail "the link was broken"
 
     [ "$(id -u)" -eq 0 ] || return 0
@@ -188,13 +200,12 @@ case_pdf_permissions() {
     chmod 440 theirs.pdf
     run --code 03111 --pdf theirs.pdf
     expect_status 0
-    [ "$(head -c 5 theirs.pdf)" = "%PDF-" ] || fail "root could not write the read-only file"
+    expect_pdf theirs.pdf "root could not write the read-only file"
     [ "$(stat -c '%U:%G %a' theirs.pdf)" = "nobody:nogroup 440" ] || fail "owner or mode lost: $(stat -c '%U:%G %a' theirs.pdf)"
     # A group-writable file of root's that nobody replaces stays root's.
     echo old >group.pdf
     chmod 666 group.pdf
-    as_user "$cpvquery" --code 03111 --pdf group.pdf >out 2>err
-    status=$?
+    run_as_user --code 03111 --pdf group.pdf
     expect_status 0
     [ "$(stat -c '%U %a' group.pdf)" = "root 666" ] && [ "$(head -c 5 group.pdf)" = "%PDF-" ] ||
         fail "another user's file: $(stat -c '%U %a' group.pdf)"
@@ -202,8 +213,7 @@ case_pdf_permissions() {
     mkdir -m 755 closed
     echo old >closed/list.pdf
     chmod 666 closed/list.pdf
-    as_user "$cpvquery" --code 03111 --pdf closed/list.pdf >out 2>err
-    status=$?
+    run_as_user --code 03111 --pdf closed/list.pdf
     expect_status 1
     expect_err 'cpvquery: Cannot write "closed/list.pdf". Permission denied: the folder "closed" takes no new file'
     [ "$(cat closed/list.pdf)" = old ] || fail "the file in the closed folder changed"
@@ -216,12 +226,12 @@ case_pdf_long_name() {
     echo old >"$name"
     run --code 03111 --pdf "$name"
     expect_status 0
-    [ "$(head -c 5 "$name")" = "%PDF-" ] || fail "a name of 255 bytes was not replaced"
+    expect_pdf "$name" "a name of 255 bytes was not replaced"
     rm -f "$name"
     run --code 03111 --pdf "$name"
     expect_status 0
     [ -f "$name" ] || fail "a new name of 255 bytes was not made"
-    [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err out $name " ] || fail "files left behind: $(ls -A)"
+    expect_files "err out $name" "a name of 255 bytes"
     run --code 03111 --pdf "x$name"
     expect_status 1
     expect_err "cpvquery: Cannot write \"x$name\". File name too long"
@@ -236,7 +246,7 @@ case_platform_ignored() {
         status=$?
         expect_status 0
         expect_err ""
-        [ "$(head -c 5 list.pdf)" = "%PDF-" ] || fail "$platform: no PDF"
+        expect_pdf list.pdf "$platform"
         rm -f list.pdf
         env QT_QPA_PLATFORM=$platform DISPLAY= "$cpvquery" --code 03111 --report-summary >out 2>err
         status=$?
@@ -267,7 +277,7 @@ case_pdf_signal_cleanup() {
         [ "$status" -ne 0 ] || exit 77 # never caught while writing
         [ "$status" -eq $((128 + number)) ] || fail "SIG$signal: exit status $status ($(cat err))"
         [ "$(cat list.pdf)" = old ] || fail "SIG$signal: the old file was changed"
-        [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err list.pdf tmp " ] || fail "SIG$signal: files left: $(ls -A)"
+        expect_files "err list.pdf tmp" "SIG$signal"
         [ -z "$(ls -A tmp)" ] || fail "SIG$signal: left in the temporary folder: $(ls -A tmp)"
         rm -rf tmp/*
     done
@@ -280,7 +290,7 @@ case_pdf_out_of_memory() {
         echo old >list.pdf
         (ulimit -v "$limit" && exec "$cpvquery" --code 03111 --pdf list.pdf) >out 2>err
         status=$?
-        [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err list.pdf out " ] || fail "ulimit -v $limit: files left: $(ls -A)"
+        expect_files "err list.pdf out" "ulimit -v $limit"
         [ "$status" -eq 0 ] && continue
         caught=1
         expect_status 1
@@ -309,7 +319,7 @@ case_standard_descriptors_closed() {
     "$cpvquery" --code 03111 --pdf missing/list.pdf 2>&-
     status=$?
     expect_status 1
-    [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err list.pdf " ] || fail "files left: $(ls -A)"
+    expect_files "err list.pdf" "standard error closed"
     # A real /dev/null is no closed descriptor.
     "$cpvquery" --code 03111 --pdf /dev/stdout >/dev/null 2>err
     status=$?
@@ -324,7 +334,7 @@ case_file_size_limit() {
     expect_status 1
     expect_err 'cpvquery: Cannot write "list.pdf". File too large'
     [ "$(cat list.pdf)" = old ] || fail "the old file was changed"
-    [ "$(ls -A | LC_ALL=C sort | tr '\n' ' ')" = "err list.pdf out " ] || fail "files left: $(ls -A)"
+    expect_files "err list.pdf out" "ulimit -f"
     (ulimit -f 10 && exec "$cpvquery" --tree) >tree 2>err
     status=$?
     expect_status 1
