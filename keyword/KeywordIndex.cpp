@@ -1,6 +1,7 @@
 #include "KeywordIndex.h"
 
 #include "Folding.h"
+#include "LexicalResources.h"
 
 #include <algorithm>
 #include <array>
@@ -36,16 +37,23 @@ constexpr float OneTypoStart = 0.55f;  // "reinigngs" for "Reinigungsdienste"
 constexpr float EnglishWeight = 0.9f;  // the German term wins where both meet a word alike
 // Below this a word counts as not met: a code needs at least one met word to be shown at all.
 constexpr float MinQuality = 0.5f;
+constexpr float StrongQuality = 0.8f;
+// A word reached through general knowledge, below what the list or the vocabulary says directly.
+constexpr float SynonymWeight = 0.8f;
+constexpr float TranslationWeight = 0.8f;
 // How much a term whose letters the query covers gains over a long one that meets the words alike.
 constexpr float CoverageWeight = 0.4f;
 // Letters a word may run on past a query word and still count as nearly the whole word.
 constexpr std::size_t EndingLetters = 2;
 
 // Words that carry no subject, left out of queries and of a term's length. Folded keys, sorted.
-constexpr std::array<std::string_view, 36> FillerWords = {
-    "a",   "alle", "an",    "and",  "auf",   "aus", "bei", "by",  "das",  "dem", "den", "der",
-    "des", "die",  "ein",   "eine", "einer", "for", "fur", "im",  "in",   "mit", "of",  "oder",
-    "on",  "or",   "sowie", "the",  "to",    "und", "vom", "von", "with", "z",   "zu",  "zum"};
+constexpr std::array<std::string_view, 60> FillerWords = {
+    "a",    "ab",    "alle",   "als",    "am",    "an",     "and",   "auch",  "auf",   "aus",
+    "bei",  "by",    "bzw",    "das",    "dem",   "den",    "der",   "deren", "des",   "dessen",
+    "die",  "diese", "dieser", "dieses", "ein",   "eine",   "einem", "einen", "einer", "eines",
+    "for",  "fur",   "im",     "in",     "ist",   "mit",    "oder",  "of",    "on",    "or",
+    "sich", "sind",  "soll",   "sollen", "sowie", "sowohl", "the",   "to",    "u",     "und",
+    "vom",  "von",   "werden", "wird",   "with",  "z",      "zu",    "zum",   "zur",   "zwischen"};
 
 bool isFiller(std::string_view key) {
     return std::binary_search(FillerWords.begin(), FillerWords.end(), key);
@@ -386,15 +394,88 @@ void KeywordIndex::matchCompoundTail(std::string_view key, std::vector<float>& q
     }
 }
 
+std::vector<std::uint32_t> KeywordIndex::codesBeginning(const std::vector<std::string>& prefixes) const {
+    std::vector<std::uint32_t> found;
+    for (const std::string& prefix : prefixes) {
+        auto first = std::partition_point(codes_.begin(), codes_.end(), [&](const PackedCode& code) {
+            return std::string_view(code.code, sizeof code.code).substr(0, prefix.size()) < prefix;
+        });
+        for (auto it = first;
+             it != codes_.end() && std::string_view(it->code, sizeof it->code).starts_with(prefix); ++it) {
+            auto index = static_cast<std::uint32_t>(it - codes_.begin());
+            if (std::find(found.begin(), found.end(), index) == found.end())
+                found.push_back(index);
+        }
+    }
+    return found;
+}
+
+bool KeywordIndex::isKnownPart(std::string_view part) const {
+    if (part.size() < 3)
+        return false;
+    if (exactKey(part) || (part.size() >= 5 && exactKey(stemOf(part))))
+        return true;
+    if (part.size() < 4)
+        return false;
+    // A word start short of an ending ("schulbus" of "schulbusse") is a word too.
+    auto [first, last] = prefixRange(part);
+    for (std::size_t t = first; t < last; ++t)
+        if (key(t).size() <= part.size() + EndingLetters)
+            return true;
+    return vocabulary_.find(part) != nullptr;
+}
+
+std::vector<std::string> KeywordIndex::decompose(std::string_view word) const {
+    // best[i]: the best reading of the first i letters, as (parts, sum of squared part lengths):
+    // fewer parts first, then longer ones.
+    struct Reading {
+        int parts = -1;
+        std::size_t weight = 0;
+        std::size_t from = 0;    // where its last part begins
+        std::size_t partEnd = 0; // where its last part ends (a linking letter may follow)
+    };
+    const std::size_t n = word.size();
+    std::vector<Reading> best(n + 1);
+    best[0].parts = 0;
+    for (std::size_t from = 0; from < n; ++from) {
+        if (best[from].parts < 0)
+            continue;
+        for (std::size_t to = from + 3; to <= n; ++to) {
+            if (!isKnownPart(word.substr(from, to - from)))
+                continue;
+            const std::size_t length = to - from;
+            // A linking s, es, n or en between two parts belongs to neither.
+            for (std::string_view link : {"", "s", "es", "n", "en", "e"}) {
+                std::size_t next = to + link.size();
+                if (next > n || word.substr(to, link.size()) != link || (!link.empty() && next == n))
+                    continue;
+                Reading candidate{best[from].parts + 1, best[from].weight + length * length, from, to};
+                Reading& current = best[next];
+                if (current.parts < 0 || candidate.parts < current.parts ||
+                    (candidate.parts == current.parts && candidate.weight > current.weight))
+                    current = candidate;
+            }
+        }
+    }
+    if (best[n].parts < 2)
+        return {};
+    std::vector<std::string> parts;
+    for (std::size_t at = n; at > 0; at = best[at].from)
+        parts.emplace(parts.begin(), word.substr(best[at].from, best[at].partEnd - best[at].from));
+    return parts;
+}
+
 std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::size_t limit,
-                                             std::size_t* found) const {
+                                             std::size_t* found, const SearchOptions& options) const {
     if (found != nullptr)
         *found = 0;
+    AnalyzedQuery query = analyzeQuery(utf8Query, options);
+    const std::vector<std::uint32_t> coded = codesBeginning(query.codePrefixes);
     std::vector<std::string> keys;
-    for (FoldedWord& word : foldUtf8(utf8Query)) {
-        if (word.key.size() > MaxWordLength)
-            word.key.resize(MaxWordLength);
-        keys.push_back(std::move(word.key));
+    for (std::string& word : query.words) {
+        if (word.size() > MaxWordLength)
+            word.resize(MaxWordLength);
+        keys.push_back(std::move(word));
     }
     // Filler words count only in a query made of nothing else.
     std::vector<std::string> subjects;
@@ -404,8 +485,7 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
         keys = std::move(subjects);
     if (keys.size() > MaxWords)
         keys.resize(MaxWords);
-    if (keys.empty())
-        return {};
+    const bool allowTypo = options.typos && keys.size() <= TypoWords && !query.onlyProcurementWords;
 
     // A phrase in the list's English (a word it has in English, none it has in German) is measured
     // against the English terms: "cleaning services" covers all of "Cleaning services". A single
@@ -419,12 +499,19 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
     }
     englishQuery = englishQuery && !germanWord && keys.size() > 1;
 
-    // The query's units: a phrase of the vocabulary (up to three words) or a single word.
-    std::vector<std::vector<float>> units;
-    std::size_t queryLetters = 0; // of the words as typed, or of the shortest alternative of a phrase
+    // The query's units: a phrase of the vocabulary (up to three words), a single word, or the
+    // parts of a compound the list does not have whole.
+    struct Unit {
+        std::vector<float> quality;
+        std::size_t letters; // of the words as typed, or of the shortest alternative of a phrase
+    };
+    std::vector<Unit> units;
+    auto metAny = [](const std::vector<float>& quality, float least) {
+        return std::any_of(quality.begin(), quality.end(), [least](float q) { return q >= least; });
+    };
     for (std::size_t i = 0; i < keys.size();) {
         const VocabularyEntry* entry = nullptr;
-        std::size_t words = std::min<std::size_t>(3, keys.size() - i);
+        std::size_t words = options.vocabulary ? std::min<std::size_t>(3, keys.size() - i) : 0;
         for (; words > 0 && !entry; --words) {
             entry = vocabularyEntry(joined(keys, i, words));
             if (entry)
@@ -432,19 +519,48 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
         }
         std::size_t unitWords = entry ? words : 1;
         std::vector<float> quality(codes_.size(), 0.0f);
-        if (unitWords == 1) {
-            matchKey(keys[i], true, quality);
-            matchAcrossWords(keys[i], quality);
-            if (!entry &&
-                std::none_of(quality.begin(), quality.end(), [](float q) { return q >= MinQuality; }))
-                matchCompoundTail(keys[i], quality);
-        } else {
-            // A phrase of several words meets a term as its words do, every one of them.
-            matchEveryWord(std::span(keys).subspan(i, unitWords), true, DefaultInnerFrom, quality);
-        }
         std::size_t letters = 0;
         for (std::size_t w = i; w < i + unitWords; ++w)
             letters += keys[w].size();
+        if (unitWords == 1) {
+            const std::string& key = keys[i];
+            matchKey(key, allowTypo && !entry, quality);
+            matchAcrossWords(key, quality);
+            if (!entry && !metAny(quality, WordStart))
+                matchExpansions(key, options, quality);
+            if (!entry && options.decompounding && !metAny(quality, WordStart)) {
+                // A compound the list has not whole: its parts are the units, a head that only says
+                // "work of this kind" left to its modifier ("dolmetscherleistungen"). What meets the
+                // whole word meets every part.
+                std::vector<std::string> parts = decompose(key);
+                std::erase_if(parts, [&](const std::string& part) {
+                    return isGenericHead(part) || isProcurementWord(part);
+                });
+                if (!parts.empty()) {
+                    for (const std::string& part : parts) {
+                        std::vector<float> partQuality = quality;
+                        matchKey(part, false, partQuality);
+                        if (const VocabularyEntry* partEntry =
+                                options.vocabulary ? vocabularyEntry(part) : nullptr)
+                            matchVocabulary(*partEntry, partQuality);
+                        else if (!metAny(partQuality, WordStart))
+                            matchExpansions(part, options, partQuality);
+                        // A part is a word of its own: a fragment of another word is chance.
+                        for (std::size_t c = 0; c < codes_.size(); ++c)
+                            if (partQuality[c] < StrongQuality && partQuality[c] > quality[c])
+                                partQuality[c] = quality[c];
+                        units.push_back({std::move(partQuality), part.size()});
+                    }
+                    ++i;
+                    continue;
+                }
+            }
+            if (!entry && !metAny(quality, MinQuality))
+                matchCompoundTail(key, quality);
+        } else {
+            // A phrase of several words meets a term as its words do, every one of them.
+            matchEveryWord(std::span(keys).subspan(i, unitWords), allowTypo, DefaultInnerFrom, quality);
+        }
         if (entry) {
             matchVocabulary(*entry, quality);
             std::size_t shortest = SIZE_MAX;
@@ -456,50 +572,62 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
             }
             letters = std::max(letters, shortest);
         }
-        queryLetters += letters;
-        units.push_back(std::move(quality));
+        units.push_back({std::move(quality), letters});
         i += unitWords;
     }
 
     struct Candidate {
         std::uint32_t code;
         std::uint32_t met;
+        bool kindFits;
         float score;
     };
-    const std::size_t needed = (units.size() + 1) / 2;
     // A rare word says more about what is wanted than a common one: where codes meet different
     // words of the query, the one that meets the rarer word ranks first.
     std::vector<float> weights;
     float weightSum = 0.0f;
-    for (const auto& unit : units) {
-        auto meeting = std::count_if(unit.begin(), unit.end(), [](float q) { return q >= MinQuality; });
-        weights.push_back(
-            std::log(1.0f + static_cast<float>(codes_.size()) / (1.0f + static_cast<float>(meeting))));
+    for (const Unit& unit : units) {
+        auto meeting =
+            std::count_if(unit.quality.begin(), unit.quality.end(), [](float q) { return q >= MinQuality; });
+        weights.push_back(meeting == 0 ? 0.0f
+                                       : std::log(1.0f + static_cast<float>(codes_.size()) /
+                                                             (1.0f + static_cast<float>(meeting))));
         weightSum += weights.back();
     }
+    std::vector<bool> isCoded(codes_.size(), false);
+    for (std::uint32_t c : coded)
+        isCoded[c] = true;
     std::vector<Candidate> candidates;
-    for (std::size_t c = 0; c < codes_.size(); ++c) {
+    for (std::size_t c = 0; c < codes_.size() && weightSum > 0.0f; ++c) {
+        if (isCoded[c])
+            continue;
         std::uint32_t met = 0;
         float sum = 0.0f;
+        std::size_t metLetters = 0;
         for (std::size_t u = 0; u < units.size(); ++u) {
-            if (units[u][c] >= MinQuality) {
-                ++met;
-                sum += weights[u] * units[u][c];
+            if (units[u].quality[c] >= MinQuality) {
+                // A word met as a word or a word's start counts twice what a fragment or a typo does.
+                met += 1;
+                sum += weights[u] * units[u].quality[c];
+                metLetters += units[u].letters;
             }
         }
-        if (met == 0 || met < needed)
+        if (met == 0)
             continue;
         const std::uint16_t termLetters = englishQuery ? codes_[c].englishLetters : codes_[c].letters;
         float coverage =
             termLetters == 0
                 ? 0.0f
-                : std::min(1.0f, static_cast<float>(queryLetters) / static_cast<float>(termLetters));
+                : std::min(1.0f, static_cast<float>(metLetters) / static_cast<float>(termLetters));
         float score = sum / weightSum + CoverageWeight * coverage;
-        candidates.push_back({static_cast<std::uint32_t>(c), met, score});
+        const bool kindFits = query.kind == ContractKind::Unknown || contractKindOf(codeAt(c)) == query.kind;
+        candidates.push_back({static_cast<std::uint32_t>(c), met, kindFits, score});
     }
     auto better = [this](const Candidate& a, const Candidate& b) {
         if (a.met != b.met)
             return a.met > b.met;
+        if (a.kindFits != b.kindFits)
+            return a.kindFits;
         if (a.score != b.score)
             return a.score > b.score;
         if (codes_[a.code].depth != codes_[b.code].depth)
@@ -507,17 +635,20 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
         return a.code < b.code;
     };
     if (found != nullptr)
-        *found = candidates.size();
-    std::size_t shown = std::min(limit, candidates.size());
+        *found = coded.size() + candidates.size();
+    std::vector<KeywordHit> hits;
+    auto hitOf = [this](std::uint32_t index, float score) {
+        const PackedCode& code = codes_[index];
+        return KeywordHit{std::string(code.code, sizeof code.code),
+                          std::string(terms_.substr(code.termOffset, code.termLength)), score};
+    };
+    for (std::size_t i = 0; i < coded.size() && hits.size() < limit; ++i)
+        hits.push_back(hitOf(coded[i], 2.0f));
+    std::size_t shown = std::min(limit - hits.size(), candidates.size());
     std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(shown),
                       candidates.end(), better);
-    std::vector<KeywordHit> hits;
-    hits.reserve(shown);
-    for (std::size_t i = 0; i < shown; ++i) {
-        const PackedCode& code = codes_[candidates[i].code];
-        hits.push_back({std::string(code.code, sizeof code.code),
-                        std::string(terms_.substr(code.termOffset, code.termLength)), candidates[i].score});
-    }
+    for (std::size_t i = 0; i < shown; ++i)
+        hits.push_back(hitOf(candidates[i].code, candidates[i].score));
     return hits;
 }
 
@@ -537,6 +668,31 @@ void KeywordIndex::matchVocabulary(const VocabularyEntry& entry, std::vector<flo
         for (std::size_t c = 0; c < codes_.size(); ++c)
             quality[c] = std::max(quality[c], weight * alternative[c]);
         weight -= AlternativeStep;
+    }
+}
+
+void KeywordIndex::matchExpansions(std::string_view key, const SearchOptions& options,
+                                   std::vector<float>& quality) const {
+    if ((!options.thesaurus && !options.translation) || key.size() < 4 || isFiller(key))
+        return;
+    const LexicalResources& resources = LexicalResources::installed();
+    std::vector<float> phrase(codes_.size());
+    auto meet = [&](const Expansions& expansions, float weight) {
+        for (const auto& keys : expansions) {
+            matchEveryWord(keys, false, VocabularyInnerFrom, phrase);
+            for (std::size_t c = 0; c < codes_.size(); ++c)
+                quality[c] = std::max(quality[c], weight * phrase[c]);
+        }
+    };
+    // The word as typed, else its stem: the resources list base forms ("aufzug" for "aufzüge").
+    for (std::string_view form : {key, stemOf(key)}) {
+        Expansions synonyms = options.thesaurus ? resources.synonymsOf(form) : Expansions{};
+        Expansions english = options.translation ? resources.englishOf(form) : Expansions{};
+        if (synonyms.empty() && english.empty())
+            continue;
+        meet(synonyms, SynonymWeight);
+        meet(english, TranslationWeight);
+        return;
     }
 }
 

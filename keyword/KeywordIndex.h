@@ -1,5 +1,6 @@
 #pragma once
 
+#include "QueryAnalysis.h"
 #include "Vocabulary.h"
 
 #include <cstddef>
@@ -49,16 +50,23 @@ public:
     // meets the query well enough (a nonsense word finds nothing rather than noise). found, when
     // given, learns how many codes meet it in all, the limit aside.
     std::vector<KeywordHit> search(std::string_view utf8Query, std::size_t limit,
-                                   std::size_t* found = nullptr) const;
+                                   std::size_t* found = nullptr, const SearchOptions& options = {}) const;
 
     // The index as bytes, as the program carries it.
     std::span<const std::byte> image() const { return image_; }
     std::size_t codeCount() const { return codes_.size(); }
     std::size_t keyCount() const { return keyStart_.size(); }
+    std::string_view codeAt(std::size_t index) const {
+        return {codes_[index].code, sizeof codes_[index].code};
+    }
 
-    // Lengths above these are cut: the first MaxWords words of a longer query are searched.
-    static constexpr std::size_t MaxWords = 12;
+    // Lengths above these are cut: the first MaxWords subject words of a longer input are searched
+    // (a pasted description of 2,000 characters holds fewer).
+    static constexpr std::size_t MaxWords = 200;
     static constexpr std::size_t MaxWordLength = 64;
+    // One typo is read into a word only in inputs of this many subject words or fewer: in a title
+    // an unknown word is a name or a place, not a slip.
+    static constexpr std::size_t TypoWords = 6;
 
     // One code as the image holds it.
     struct PackedCode {
@@ -92,10 +100,19 @@ private:
                         bool& found) const;
     void matchAcrossWords(std::string_view key, std::vector<float>& quality) const;
     void matchVocabulary(const VocabularyEntry& entry, std::vector<float>& quality) const;
+    // The synonyms and English translations of a word the list does not know well.
+    void matchExpansions(std::string_view key, const SearchOptions& options,
+                         std::vector<float>& quality) const;
     // How well each code meets every one of the words: the least of their qualities.
     void matchEveryWord(std::span<const std::string> words, bool allowTypo, std::size_t innerFrom,
                         std::vector<float>& quality) const;
     const VocabularyEntry* vocabularyEntry(const std::string& phrase) const;
+    // A compound the list does not have whole, as the fewest and longest words it does have
+    // ("glasfaser", "ausbau"), linking letters dropped; empty when it cannot be read so.
+    std::vector<std::string> decompose(std::string_view key) const;
+    bool isKnownPart(std::string_view part) const;
+    // The codes that begin with one of the prefixes, in code order.
+    std::vector<std::uint32_t> codesBeginning(const std::vector<std::string>& prefixes) const;
 
     std::vector<std::byte> built_; // the image when built here; empty when carried
     std::span<const std::byte> image_;
