@@ -41,6 +41,9 @@ constexpr float StrongQuality = 0.8f;
 // A word reached through general knowledge, below what the list or the vocabulary says directly.
 constexpr float SynonymWeight = 0.8f;
 constexpr float TranslationWeight = 0.8f;
+// Inputs of this many units or more are read as a tender's title.
+constexpr std::size_t FamilyUnits = 3;
+constexpr std::size_t BroaderCodesAfter = 5;
 // How much a term whose letters the query covers gains over a long one that meets the words alike.
 constexpr float CoverageWeight = 0.4f;
 // Letters a word may run on past a query word and still count as nearly the whole word.
@@ -394,6 +397,31 @@ void KeywordIndex::matchCompoundTail(std::string_view key, std::vector<float>& q
     }
 }
 
+KeywordHit KeywordIndex::hitOf(std::uint32_t index, float score) const {
+    const PackedCode& code = codes_[index];
+    return KeywordHit{std::string(code.code, sizeof code.code),
+                      std::string(terms_.substr(code.termOffset, code.termLength)), score};
+}
+
+void KeywordIndex::offerBroaderCodes(std::uint32_t best, std::vector<KeywordHit>& hits, std::size_t limit) const {
+    // A title's buyer often names the contract by a broad code: the best code's group and division
+    // follow the first few codes, where they are not among them already.
+    const std::string_view code = codeAt(best);
+    std::size_t at = std::min(hits.size(), BroaderCodesAfter);
+    for (std::size_t digits : {std::size_t{3}, std::size_t{2}}) {
+        if (codes_[best].depth <= digits)
+            continue;
+        const std::string broader = std::string(code.substr(0, digits)) + std::string(8 - digits, '0');
+        auto index = codesBeginning({broader});
+        if (index.empty() || codeAt(index.front()) != broader ||
+            std::any_of(hits.begin(), hits.end(), [&](const KeywordHit& hit) { return hit.code == broader; }))
+            continue;
+        hits.insert(hits.begin() + static_cast<std::ptrdiff_t>(at++), hitOf(index.front(), 0.0f));
+    }
+    if (hits.size() > limit)
+        hits.resize(limit);
+}
+
 std::vector<std::uint32_t> KeywordIndex::codesBeginning(const std::vector<std::string>& prefixes) const {
     std::vector<std::uint32_t> found;
     for (const std::string& prefix : prefixes) {
@@ -637,11 +665,6 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
     if (found != nullptr)
         *found = coded.size() + candidates.size();
     std::vector<KeywordHit> hits;
-    auto hitOf = [this](std::uint32_t index, float score) {
-        const PackedCode& code = codes_[index];
-        return KeywordHit{std::string(code.code, sizeof code.code),
-                          std::string(terms_.substr(code.termOffset, code.termLength)), score};
-    };
     for (std::size_t i = 0; i < coded.size() && hits.size() < limit; ++i)
         hits.push_back(hitOf(coded[i], 2.0f));
     std::size_t shown = std::min(limit - hits.size(), candidates.size());
@@ -649,6 +672,9 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
                       candidates.end(), better);
     for (std::size_t i = 0; i < shown; ++i)
         hits.push_back(hitOf(candidates[i].code, candidates[i].score));
+    // A title: several subject words, or procurement's words around its subject.
+    if ((units.size() >= FamilyUnits || query.setAside) && shown > 0)
+        offerBroaderCodes(candidates[0].code, hits, limit);
     return hits;
 }
 
