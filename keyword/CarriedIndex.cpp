@@ -2,7 +2,6 @@
 // vocabulary it is searched with.
 #include "KeywordIndex.h"
 
-
 extern "C" {
 extern const std::byte kodexa_keyword_index[];
 extern const std::byte kodexa_keyword_index_end[];
@@ -16,9 +15,9 @@ const KeywordIndex& KeywordIndex::carried() {
     static const KeywordIndex index(
         std::span<const std::byte>(kodexa_keyword_index,
                                    static_cast<std::size_t>(kodexa_keyword_index_end - kodexa_keyword_index)),
-        Vocabulary::parse(std::string_view(kodexa_keyword_vocabulary,
-                                           static_cast<std::size_t>(kodexa_keyword_vocabulary_end -
-                                                                    kodexa_keyword_vocabulary))));
+        Vocabulary::parse(std::string_view(
+            kodexa_keyword_vocabulary,
+            static_cast<std::size_t>(kodexa_keyword_vocabulary_end - kodexa_keyword_vocabulary))));
     return index;
 }
 

@@ -39,11 +39,12 @@ constexpr float EnglishWeight = 0.9f;  // the German term wins where both meet a
 constexpr float MinQuality = 0.5f;
 constexpr float StrongQuality = 0.8f;
 // A word reached through general knowledge, below what the list or the vocabulary says directly.
-constexpr float SynonymWeight = 0.8f;
-constexpr float TranslationWeight = 0.8f;
+constexpr float SynonymWeight = 0.7f;
+constexpr float TranslationWeight = 0.9f;
 // Inputs of this many units or more are read as a tender's title.
 constexpr std::size_t FamilyUnits = 3;
 constexpr std::size_t BroaderCodesAfter = 5;
+constexpr std::size_t ExpandedWordsAtMost = 30;
 // How much a term whose letters the query covers gains over a long one that meets the words alike.
 constexpr float CoverageWeight = 0.4f;
 // Letters a word may run on past a query word and still count as nearly the whole word.
@@ -403,7 +404,8 @@ KeywordHit KeywordIndex::hitOf(std::uint32_t index, float score) const {
                       std::string(terms_.substr(code.termOffset, code.termLength)), score};
 }
 
-void KeywordIndex::offerBroaderCodes(std::uint32_t best, std::vector<KeywordHit>& hits, std::size_t limit) const {
+void KeywordIndex::offerBroaderCodes(std::uint32_t best, std::vector<KeywordHit>& hits,
+                                     std::size_t limit) const {
     // A title's buyer often names the contract by a broad code: the best code's group and division
     // follow the first few codes, where they are not among them already.
     const std::string_view code = codeAt(best);
@@ -514,6 +516,11 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
     if (keys.size() > MaxWords)
         keys.resize(MaxWords);
     const bool allowTypo = options.typos && keys.size() <= TypoWords && !query.onlyProcurementWords;
+    // A description of many words names its subject in words the list has: general knowledge is
+    // asked for the words of a title, not of a page of text, whose other words bring only noise.
+    SearchOptions expansions = options;
+    if (keys.size() > ExpandedWordsAtMost)
+        expansions.thesaurus = expansions.translation = false;
 
     // A phrase in the list's English (a word it has in English, none it has in German) is measured
     // against the English terms: "cleaning services" covers all of "Cleaning services". A single
@@ -555,7 +562,7 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
             matchKey(key, allowTypo && !entry, quality);
             matchAcrossWords(key, quality);
             if (!entry && !metAny(quality, WordStart))
-                matchExpansions(key, options, quality);
+                matchExpansions(key, expansions, quality);
             if (!entry && options.decompounding && !metAny(quality, WordStart)) {
                 // A compound the list has not whole: its parts are the units, a head that only says
                 // "work of this kind" left to its modifier ("dolmetscherleistungen"). What meets the
@@ -572,7 +579,7 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
                                 options.vocabulary ? vocabularyEntry(part) : nullptr)
                             matchVocabulary(*partEntry, partQuality);
                         else if (!metAny(partQuality, WordStart))
-                            matchExpansions(part, options, partQuality);
+                            matchExpansions(part, expansions, partQuality);
                         // A part is a word of its own: a fragment of another word is chance.
                         for (std::size_t c = 0; c < codes_.size(); ++c)
                             if (partQuality[c] < StrongQuality && partQuality[c] > quality[c])
@@ -701,6 +708,7 @@ void KeywordIndex::matchExpansions(std::string_view key, const SearchOptions& op
                                    std::vector<float>& quality) const {
     if ((!options.thesaurus && !options.translation) || key.size() < 4 || isFiller(key))
         return;
+
     const LexicalResources& resources = LexicalResources::installed();
     std::vector<float> phrase(codes_.size());
     auto meet = [&](const Expansions& expansions, float weight) {

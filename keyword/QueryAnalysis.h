@@ -19,7 +19,6 @@ struct SearchOptions {
     bool vocabulary = true;       // the hand-written words of the trades
     bool thesaurus = true;        // OpenThesaurus' German synonyms
     bool translation = true;      // the German–English dictionary, towards the list's English terms
-    bool snowball = true;         // the Snowball stemmers, beside the search's own endings
     bool typos = true;            // one typo in a word that meets nothing as typed
 };
 

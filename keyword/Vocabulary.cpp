@@ -77,8 +77,9 @@ Vocabulary Vocabulary::parse(std::string_view utf8) {
 }
 
 const VocabularyEntry* Vocabulary::find(std::string_view buyerWords) const {
-    auto it = std::lower_bound(entries_.begin(), entries_.end(), buyerWords,
-                               [](const VocabularyEntry& entry, std::string_view key) { return entry.buyerWords < key; });
+    auto it = std::lower_bound(
+        entries_.begin(), entries_.end(), buyerWords,
+        [](const VocabularyEntry& entry, std::string_view key) { return entry.buyerWords < key; });
     return it != entries_.end() && it->buyerWords == buyerWords ? &*it : nullptr;
 }
 

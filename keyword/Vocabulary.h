@@ -11,7 +11,7 @@
 namespace kodexa::keyword {
 
 struct VocabularyEntry {
-    std::string buyerWords; // folded keys, joined by single blanks
+    std::string buyerWords;                             // folded keys, joined by single blanks
     std::vector<std::vector<std::string>> alternatives; // each: the folded keys of its words
 };
 
