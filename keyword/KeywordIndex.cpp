@@ -38,9 +38,8 @@ constexpr float EnglishWeight = 0.9f;  // the German term wins where both meet a
 // Below this a word counts as not met: a code needs at least one met word to be shown at all.
 constexpr float MinQuality = 0.5f;
 constexpr float StrongQuality = 0.8f;
-// A word reached through general knowledge, below what the list or the vocabulary says directly.
+// A word reached through its synonyms, below what the list or the vocabulary says directly.
 constexpr float SynonymWeight = 0.7f;
-constexpr float TranslationWeight = 0.9f;
 // Inputs of this many units or more are read as a tender's title.
 constexpr std::size_t FamilyUnits = 3;
 constexpr std::size_t BroaderCodesAfter = 5;
@@ -520,7 +519,7 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
     // asked for the words of a title, not of a page of text, whose other words bring only noise.
     SearchOptions expansions = options;
     if (keys.size() > ExpandedWordsAtMost)
-        expansions.thesaurus = expansions.translation = false;
+        expansions.thesaurus = false;
 
     // A phrase in the list's English (a word it has in English, none it has in German) is measured
     // against the English terms: "cleaning services" covers all of "Cleaning services". A single
@@ -706,7 +705,7 @@ void KeywordIndex::matchVocabulary(const VocabularyEntry& entry, std::vector<flo
 
 void KeywordIndex::matchExpansions(std::string_view key, const SearchOptions& options,
                                    std::vector<float>& quality) const {
-    if ((!options.thesaurus && !options.translation) || key.size() < 4 || isFiller(key))
+    if (!options.thesaurus || key.size() < 4 || isFiller(key))
         return;
 
     const LexicalResources& resources = LexicalResources::installed();
@@ -720,12 +719,10 @@ void KeywordIndex::matchExpansions(std::string_view key, const SearchOptions& op
     };
     // The word as typed, else its stem: the resources list base forms ("aufzug" for "aufzüge").
     for (std::string_view form : {key, stemOf(key)}) {
-        Expansions synonyms = options.thesaurus ? resources.synonymsOf(form) : Expansions{};
-        Expansions english = options.translation ? resources.englishOf(form) : Expansions{};
-        if (synonyms.empty() && english.empty())
+        Expansions synonyms = resources.synonymsOf(form);
+        if (synonyms.empty())
             continue;
         meet(synonyms, SynonymWeight);
-        meet(english, TranslationWeight);
         return;
     }
 }

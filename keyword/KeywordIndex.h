@@ -100,7 +100,7 @@ private:
                         bool& found) const;
     void matchAcrossWords(std::string_view key, std::vector<float>& quality) const;
     void matchVocabulary(const VocabularyEntry& entry, std::vector<float>& quality) const;
-    // The synonyms and English translations of a word the list does not know well.
+    // The synonyms of a word the list does not know well.
     void matchExpansions(std::string_view key, const SearchOptions& options,
                          std::vector<float>& quality) const;
     // How well each code meets every one of the words: the least of their qualities.

@@ -11,8 +11,8 @@
 namespace kodexa::keyword {
 namespace {
 
-// Words of a phrase that carry nothing of its meaning: articles, and the dictionary's stand-ins for
-// whoever does something ("jdn.", "sth.").
+// Words of a phrase that carry nothing of its meaning: articles, and the stand-ins for whoever does
+// something ("jemandem").
 constexpr std::string_view Unmeaning[] = {
     "a",    "an",     "and",      "das",      "dem", "den",   "der",  "des", "die", "ein",
     "eine", "einen",  "einer",    "eines",    "etw", "etwas", "for",  "fur", "jdm", "jdn",
@@ -115,34 +115,15 @@ std::string fileText(const char* variable, const char* installedPath) {
 
 const LexicalResources& LexicalResources::installed() {
     static const LexicalResources resources(
-        fileText("KODEXA_OPENTHESAURUS", "/usr/share/openthesaurus-de/openthesaurus.txt"),
-        fileText("KODEXA_DE_EN", "/usr/share/trans/de-en"));
+        fileText("KODEXA_OPENTHESAURUS", "/usr/share/openthesaurus-de/openthesaurus.txt"));
     return resources;
 }
 
-LexicalResources::LexicalResources(std::string thesaurusText, std::string dictionaryText)
-    : thesaurus_(std::move(thesaurusText)), dictionary_(std::move(dictionaryText)) {
+LexicalResources::LexicalResources(std::string thesaurusText) : thesaurus_(std::move(thesaurusText)) {
     setsByWord_.reserve(100000);
-    entriesByWord_.reserve(200000);
     forEachLine(thesaurus_, [this](std::string_view line, std::uint32_t start) {
         for (std::string_view term : split(line, ";"))
             addLine(setsByWord_, singleWordKey(term), start, MaxSetsPerWord);
-    });
-    // A line pairs German and English forms by '|' and their alternatives by ';'; it is found by
-    // the German single words of its first form, the base form.
-    forEachLine(dictionary_, [this](std::string_view line, std::uint32_t start) {
-        const std::size_t sides = line.find(" :: ");
-        if (sides == std::string_view::npos)
-            return;
-        // Only the headword, the line's first word when nothing but its marks follow: most lines
-        // are phrases or compounds of it, and a scan that folds only these stays short.
-        std::size_t end = line.find_first_of(" ;|", 0);
-        if (end == std::string_view::npos || end > sides)
-            return;
-        const char next = end + 1 < line.size() ? line[end + 1] : ' ';
-        if (line[end] == ' ' && next != '{' && next != '[' && next != '(' && next != ':' && next != '|')
-            return;
-        addLine(entriesByWord_, foldKey(line.substr(0, end)), start, MaxTranslations);
     });
 }
 
@@ -158,24 +139,6 @@ Expansions LexicalResources::synonymsOf(std::string_view key) const {
                 std::find(synonyms.begin(), synonyms.end(), keys) == synonyms.end())
                 synonyms.push_back(std::move(keys));
     return synonyms;
-}
-
-Expansions LexicalResources::englishOf(std::string_view key) const {
-    Expansions english;
-    auto found = entriesByWord_.find(std::string(key));
-    if (found == entriesByWord_.end())
-        return english;
-    for (std::uint32_t start : found->second) {
-        std::string_view line = lineAt(dictionary_, start);
-        std::string_view translations = line.substr(line.find(" :: ") + 4);
-        translations = translations.substr(0, translations.find(" | ")); // the base form's
-        for (std::string_view alternative : split(translations, ";"))
-            if (std::vector<std::string> keys = phraseKeys(alternative, MaxPhraseWords);
-                !keys.empty() && english.size() < MaxTranslations &&
-                std::find(english.begin(), english.end(), keys) == english.end())
-                english.push_back(std::move(keys));
-    }
-    return english;
 }
 
 } // namespace kodexa::keyword

@@ -18,7 +18,6 @@ struct SearchOptions {
     bool decompounding = true;    // "Glasfaserausbau" as Glasfaser and Ausbau
     bool vocabulary = true;       // the hand-written words of the trades
     bool thesaurus = true;        // OpenThesaurus' German synonyms
-    bool translation = true;      // the German–English dictionary, towards the list's English terms
     bool typos = true;            // one typo in a word that meets nothing as typed
 };
 

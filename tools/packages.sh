@@ -15,8 +15,8 @@ kodexa_install_missing() {
 
 KODEXA_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev
     libjpeg62-turbo-dev libxcb1-dev fonts-liberation fonts-wine fontconfig qt6-translations-l10n librsvg2-bin
-    openthesaurus-de-text trans-de-en)
-# (The last two are no build tools: the keyword search reads their word lists at run time.)
+    openthesaurus-de-text)
+# (The last is no build tool: the keyword search reads its word list at run time.)
 KODEXA_TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libsqlite3-dev sqlite3
     xvfb xauth poppler-utils cups printer-driver-cups-pdf openbox metacity icewm desktop-file-utils appstream man-db
     python3 qt6-base-private-dev libxcb-xtest0-dev)

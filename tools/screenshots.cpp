@@ -10,18 +10,18 @@
 #include "MerklistePage.h"
 #include "SystemClock.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QAction>
-#include <QTemporaryDir>
-#include <QTreeWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <cstdio>
 #include <functional>
@@ -168,6 +168,13 @@ int main(int argc, char** argv) {
     window->KeywordPage->search();
     settle();
     shooter.save(QStringLiteral("10-keyword-search"), around(*window));
+    // A tender's whole title, as a buyer pastes it.
+    window->KeywordPage->WordsEdit->setText(QStringLiteral(
+        "Rahmenvertrag über die Unterhaltsreinigung und Glasreinigung der Grundschulen und Kitas der Stadt "
+        "Rosenheim 2026–2029, Los 3 (VgV-2025-017)"));
+    window->KeywordPage->search();
+    settle();
+    shooter.save(QStringLiteral("10-keyword-search-title"), around(*window));
     QTreeWidget* results = window->KeywordPage->Results;
     auto addFirstResult = [results] {
         results->setCurrentItem(results->topLevelItem(0));

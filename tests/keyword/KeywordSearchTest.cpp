@@ -303,19 +303,17 @@ TEST(KeywordAnalysis, SetsAsideWhatNamesNoSubjectAndReadsCodes) {
     EXPECT_EQ(contractKindOf("50000000"), ContractKind::Services);
 }
 
-TEST(KeywordLexicalResources, ReadsSynonymsAndTranslationsFromTheirFormats) {
+TEST(KeywordLexicalResources, ReadsSynonymSetsFromOpenThesaurusText) {
     const LexicalResources resources(
-        "# comment\nÜbersetzer;Sprachmittler;Dolmetscher (fachspr.);Interpreter\nEinzelwort\n",
-        "# Version\nNotebook {n}; Laptop {m} [comp.] | Notebooks {pl} :: notebook computer/PC; laptop | "
-        "notebooks\n"
-        "Notebook-Tasche {f} :: notebook bag\nAufzug {m}; Lift {m} :: lift; elevator [Am.]\n");
+        "# comment\nÜbersetzer;Sprachmittler;Dolmetscher (fachspr.);Interpreter\n"
+        "Einzelwort\nAufzug;Lift;Fahrstuhl;Personenaufzug;(einen) Aufzug nehmen\n");
     EXPECT_EQ(resources.synonymsOf("dolmetscher"),
               (Expansions{{"ubersetzer"}, {"sprachmittler"}, {"interpreter"}}));
+    EXPECT_EQ(resources.synonymsOf("lift"),
+              (Expansions{{"aufzug"}, {"fahrstuhl"}, {"personenaufzug"}, {"aufzug", "nehmen"}}));
     EXPECT_TRUE(resources.synonymsOf("einzelwort").empty()); // a set of one is none
-    EXPECT_EQ(resources.englishOf("notebook"), (Expansions{{"notebook", "computer"}, {"laptop"}}));
-    EXPECT_EQ(resources.englishOf("aufzug"), (Expansions{{"lift"}, {"elevator"}}));
-    EXPECT_TRUE(resources.englishOf("lift").empty()); // found by its headword only
-    EXPECT_TRUE(LexicalResources("", "").synonymsOf("dolmetscher").empty());
+    EXPECT_TRUE(resources.synonymsOf("nehmen").empty());     // found by its single words only
+    EXPECT_TRUE(LexicalResources("").synonymsOf("dolmetscher").empty());
 }
 
 // What a buyer has in hand: a title with its frame, a compound of the trade, a code as published.
