@@ -494,12 +494,15 @@ std::vector<std::string> KeywordIndex::decompose(std::string_view word) const {
     return parts;
 }
 
-std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::size_t limit,
-                                             std::size_t* found, const SearchOptions& options) const {
-    if (found != nullptr)
-        *found = 0;
-    AnalyzedQuery query = analyzeQuery(utf8Query, options);
-    const std::vector<std::uint32_t> coded = codesBeginning(query.codePrefixes);
+namespace {
+
+bool metAny(const std::vector<float>& quality, float least) {
+    return std::any_of(quality.begin(), quality.end(), [least](float q) { return q >= least; });
+}
+
+} // namespace
+
+std::vector<std::string> KeywordIndex::subjectKeys(AnalyzedQuery& query) {
     std::vector<std::string> keys;
     for (std::string& word : query.words) {
         if (word.size() > MaxWordLength)
@@ -514,35 +517,32 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
         keys = std::move(subjects);
     if (keys.size() > MaxWords)
         keys.resize(MaxWords);
-    const bool allowTypo = options.typos && keys.size() <= TypoWords && !query.onlyProcurementWords;
+    return keys;
+}
+
+bool KeywordIndex::isEnglishPhrase(const std::vector<std::string>& keys) const {
+    // A phrase in the list's English (a word it has in English, none it has in German) is measured
+    // against the English terms: "cleaning services" covers all of "Cleaning services". A single
+    // English word keeps the German measure, which its vocabulary entry is written for.
+    bool englishWord = false;
+    for (const std::string& key : keys) {
+        const int language = languageOf(key);
+        if (language == 1)
+            return false;
+        englishWord = englishWord || language == 2;
+    }
+    return englishWord && keys.size() > 1;
+}
+
+std::vector<KeywordIndex::QueryUnit> KeywordIndex::unitsOf(const std::vector<std::string>& keys,
+                                                           bool allowTypo,
+                                                           const SearchOptions& options) const {
     // A description of many words names its subject in words the list has: general knowledge is
     // asked for the words of a title, not of a page of text, whose other words bring only noise.
     SearchOptions expansions = options;
     if (keys.size() > ExpandedWordsAtMost)
         expansions.thesaurus = false;
-
-    // A phrase in the list's English (a word it has in English, none it has in German) is measured
-    // against the English terms: "cleaning services" covers all of "Cleaning services". A single
-    // English word keeps the German measure, which its vocabulary entry is written for.
-    bool englishQuery = false;
-    bool germanWord = false;
-    for (const std::string& key : keys) {
-        const int language = languageOf(key);
-        englishQuery = englishQuery || language == 2;
-        germanWord = germanWord || language == 1;
-    }
-    englishQuery = englishQuery && !germanWord && keys.size() > 1;
-
-    // The query's units: a phrase of the vocabulary (up to three words), a single word, or the
-    // parts of a compound the list does not have whole.
-    struct Unit {
-        std::vector<float> quality;
-        std::size_t letters; // of the words as typed, or of the shortest alternative of a phrase
-    };
-    std::vector<Unit> units;
-    auto metAny = [](const std::vector<float>& quality, float least) {
-        return std::any_of(quality.begin(), quality.end(), [least](float q) { return q >= least; });
-    };
+    std::vector<QueryUnit> units;
     for (std::size_t i = 0; i < keys.size();) {
         const VocabularyEntry* entry = nullptr;
         std::size_t words = options.vocabulary ? std::min<std::size_t>(3, keys.size() - i) : 0;
@@ -551,7 +551,7 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
             if (entry)
                 break;
         }
-        std::size_t unitWords = entry ? words : 1;
+        const std::size_t unitWords = entry ? words : 1;
         std::vector<float> quality(codes_.size(), 0.0f);
         std::size_t letters = 0;
         for (std::size_t w = i; w < i + unitWords; ++w)
@@ -562,32 +562,10 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
             matchAcrossWords(key, quality);
             if (!entry && !metAny(quality, WordStart))
                 matchExpansions(key, expansions, quality);
-            if (!entry && options.decompounding && !metAny(quality, WordStart)) {
-                // A compound the list has not whole: its parts are the units, a head that only says
-                // "work of this kind" left to its modifier ("dolmetscherleistungen"). What meets the
-                // whole word meets every part.
-                std::vector<std::string> parts = decompose(key);
-                std::erase_if(parts, [&](const std::string& part) {
-                    return isGenericHead(part) || isProcurementWord(part);
-                });
-                if (!parts.empty()) {
-                    for (const std::string& part : parts) {
-                        std::vector<float> partQuality = quality;
-                        matchKey(part, false, partQuality);
-                        if (const VocabularyEntry* partEntry =
-                                options.vocabulary ? vocabularyEntry(part) : nullptr)
-                            matchVocabulary(*partEntry, partQuality);
-                        else if (!metAny(partQuality, WordStart))
-                            matchExpansions(part, expansions, partQuality);
-                        // A part is a word of its own: a fragment of another word is chance.
-                        for (std::size_t c = 0; c < codes_.size(); ++c)
-                            if (partQuality[c] < StrongQuality && partQuality[c] > quality[c])
-                                partQuality[c] = quality[c];
-                        units.push_back({std::move(partQuality), part.size()});
-                    }
-                    ++i;
-                    continue;
-                }
+            if (!entry && options.decompounding && !metAny(quality, WordStart) &&
+                addCompoundParts(key, quality, expansions, units)) {
+                ++i;
+                continue;
             }
             if (!entry && !metAny(quality, MinQuality))
                 matchCompoundTail(key, quality);
@@ -609,18 +587,41 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
         units.push_back({std::move(quality), letters});
         i += unitWords;
     }
+    return units;
+}
 
-    struct Candidate {
-        std::uint32_t code;
-        std::uint32_t met;
-        bool kindFits;
-        float score;
-    };
+bool KeywordIndex::addCompoundParts(const std::string& key, const std::vector<float>& whole,
+                                    const SearchOptions& options, std::vector<QueryUnit>& units) const {
+    // A compound the list has not whole: its parts are the units, a head that only says "work of
+    // this kind" left to its modifier ("dolmetscherleistungen"). What meets the whole word meets
+    // every part.
+    std::vector<std::string> parts = decompose(key);
+    std::erase_if(parts,
+                  [&](const std::string& part) { return isGenericHead(part) || isProcurementWord(part); });
+    for (const std::string& part : parts) {
+        std::vector<float> quality = whole;
+        matchKey(part, false, quality);
+        if (const VocabularyEntry* entry = options.vocabulary ? vocabularyEntry(part) : nullptr)
+            matchVocabulary(*entry, quality);
+        else if (!metAny(quality, WordStart))
+            matchExpansions(part, options, quality);
+        // A part is a word of its own: a fragment of another word is chance.
+        for (std::size_t c = 0; c < codes_.size(); ++c)
+            if (quality[c] < StrongQuality && quality[c] > whole[c])
+                quality[c] = whole[c];
+        units.push_back({std::move(quality), part.size()});
+    }
+    return !parts.empty();
+}
+
+std::vector<KeywordIndex::Candidate>
+KeywordIndex::candidatesOf(const std::vector<QueryUnit>& units, ContractKind kind, bool englishPhrase,
+                           const std::vector<std::uint32_t>& coded) const {
     // A rare word says more about what is wanted than a common one: where codes meet different
     // words of the query, the one that meets the rarer word ranks first.
     std::vector<float> weights;
     float weightSum = 0.0f;
-    for (const Unit& unit : units) {
+    for (const QueryUnit& unit : units) {
         auto meeting =
             std::count_if(unit.quality.begin(), unit.quality.end(), [](float q) { return q >= MinQuality; });
         weights.push_back(meeting == 0 ? 0.0f
@@ -640,42 +641,61 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
         std::size_t metLetters = 0;
         for (std::size_t u = 0; u < units.size(); ++u) {
             if (units[u].quality[c] >= MinQuality) {
-                // A word met as a word or a word's start counts twice what a fragment or a typo does.
-                met += 1;
+                ++met;
                 sum += weights[u] * units[u].quality[c];
                 metLetters += units[u].letters;
             }
         }
         if (met == 0)
             continue;
-        const std::uint16_t termLetters = englishQuery ? codes_[c].englishLetters : codes_[c].letters;
+        // How much of the term the met words cover: a short term they fill beats a long one.
+        const std::uint16_t termLetters = englishPhrase ? codes_[c].englishLetters : codes_[c].letters;
         float coverage =
             termLetters == 0
                 ? 0.0f
                 : std::min(1.0f, static_cast<float>(metLetters) / static_cast<float>(termLetters));
         float score = sum / weightSum + CoverageWeight * coverage;
-        const bool kindFits = query.kind == ContractKind::Unknown || contractKindOf(codeAt(c)) == query.kind;
+        const bool kindFits = kind == ContractKind::Unknown || contractKindOf(codeAt(c)) == kind;
         candidates.push_back({static_cast<std::uint32_t>(c), met, kindFits, score});
     }
-    auto better = [this](const Candidate& a, const Candidate& b) {
-        if (a.met != b.met)
-            return a.met > b.met;
-        if (a.kindFits != b.kindFits)
-            return a.kindFits;
-        if (a.score != b.score)
-            return a.score > b.score;
-        if (codes_[a.code].depth != codes_[b.code].depth)
-            return codes_[a.code].depth > codes_[b.code].depth;
-        return a.code < b.code;
-    };
+    return candidates;
+}
+
+bool KeywordIndex::better(const Candidate& a, const Candidate& b) const {
+    // More words met first; among codes that meet as many, those of the kind of contract the
+    // input says; then how well and how specifically.
+    if (a.met != b.met)
+        return a.met > b.met;
+    if (a.kindFits != b.kindFits)
+        return a.kindFits;
+    if (a.score != b.score)
+        return a.score > b.score;
+    if (codes_[a.code].depth != codes_[b.code].depth)
+        return codes_[a.code].depth > codes_[b.code].depth;
+    return a.code < b.code;
+}
+
+std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::size_t limit,
+                                             std::size_t* found, const SearchOptions& options) const {
+    // The stages: the input read (codes, procurement's words, the kind of contract), its subject
+    // words made units (vocabulary, the list's words, compounds, synonyms), the codes ranked, and
+    // for a title the best code's broader codes offered.
+    AnalyzedQuery query = analyzeQuery(utf8Query, options);
+    const std::vector<std::uint32_t> coded = codesBeginning(query.codePrefixes);
+    const std::vector<std::string> keys = subjectKeys(query);
+    const bool allowTypo = options.typos && keys.size() <= TypoWords && !query.onlyProcurementWords;
+    const std::vector<QueryUnit> units = unitsOf(keys, allowTypo, options);
+    std::vector<Candidate> candidates = candidatesOf(units, query.kind, isEnglishPhrase(keys), coded);
     if (found != nullptr)
         *found = coded.size() + candidates.size();
+
     std::vector<KeywordHit> hits;
     for (std::size_t i = 0; i < coded.size() && hits.size() < limit; ++i)
         hits.push_back(hitOf(coded[i], 2.0f));
-    std::size_t shown = std::min(limit - hits.size(), candidates.size());
+    const std::size_t shown = std::min(limit - hits.size(), candidates.size());
     std::partial_sort(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(shown),
-                      candidates.end(), better);
+                      candidates.end(),
+                      [this](const Candidate& a, const Candidate& b) { return better(a, b); });
     for (std::size_t i = 0; i < shown; ++i)
         hits.push_back(hitOf(candidates[i].code, candidates[i].score));
     // A title: several subject words, or procurement's words around its subject.

@@ -80,6 +80,29 @@ public:
     };
 
 private:
+    // One word of the query (or a phrase of the vocabulary, or a compound's part): how well each
+    // code meets it.
+    struct QueryUnit {
+        std::vector<float> quality;
+        std::size_t letters; // of the words as typed, or of the shortest alternative of a phrase
+    };
+    struct Candidate {
+        std::uint32_t code;
+        std::uint32_t met; // units met
+        bool kindFits;     // of the kind of contract the input says, or it says none
+        float score;
+    };
+    static std::vector<std::string> subjectKeys(AnalyzedQuery& query);
+    bool isEnglishPhrase(const std::vector<std::string>& keys) const;
+    std::vector<QueryUnit> unitsOf(const std::vector<std::string>& keys, bool allowTypo,
+                                   const SearchOptions& options) const;
+    // Adds the parts of a compound as units; false when it cannot be read by parts.
+    bool addCompoundParts(const std::string& key, const std::vector<float>& whole,
+                          const SearchOptions& options, std::vector<QueryUnit>& units) const;
+    std::vector<Candidate> candidatesOf(const std::vector<QueryUnit>& units, ContractKind kind,
+                                        bool englishPhrase, const std::vector<std::uint32_t>& coded) const;
+    bool better(const Candidate& a, const Candidate& b) const;
+
     void attach(std::span<const std::byte> image);
     void prepareVocabulary();
     std::string_view key(std::size_t index) const;
