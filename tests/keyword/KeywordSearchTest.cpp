@@ -326,6 +326,9 @@ TEST(CarriedKeywordSearch, ReadsTitlesCompoundsAndCodes) {
     // (Fillers such as "von" are left to the search, which drops them only beside a subject.)
     const std::vector<Case> cases = {
         {"Rahmenvertrag zur Lieferung von Magnesiumoxid 2016GHO000011 VE3087", "24212500", 1},
+        // A title's best code brings its group and division, which buyers often name.
+        {"Rahmenvertrag zur Lieferung von Magnesiumoxid", "24200000", 10},
+        {"Rahmenvertrag zur Lieferung von Magnesiumoxid", "24000000", 10},
         {"Dolmetscherleistungen", "79540000", 1},
         {"Glasfaserausbau", "14830000", 1},
         {"Reinigung von zwölf Grundschulen", "90919300", 3},
