@@ -207,9 +207,9 @@ TEST(CarriedKeywordSearch, KeepsItsLevelOnTheBuyerQueries) {
     };
     for (const Level& level :
          {Level{"development-queries.tsv", 0.93, 1.00}, Level{"further-queries.tsv", 0.88, 0.98},
-          Level{"english-everyday-queries.tsv", 0.83, 0.96}, Level{"set-b-queries.tsv", 0.87, 0.93},
+          Level{"english-everyday-queries.tsv", 0.87, 1.00}, Level{"set-b-queries.tsv", 0.89, 0.95},
           // Written blind and never tuned to: it tells how the search does on words it was not made for.
-          Level{"heldout-queries.tsv", 0.51, 0.70}}) {
+          Level{"heldout-queries.tsv", 0.64, 0.81}}) {
         auto queries = parseBuyerQueries(fileText(std::string(KODEXA_TEST_DIR) + "/" + level.file));
         ASSERT_GE(queries.size(), 30u) << level.file;
         Evaluation evaluation = evaluate(KeywordIndex::carried(), queries);
@@ -224,7 +224,7 @@ TEST(CarriedKeywordSearch, KeepsItsLevelOnTenderTitles) {
         double nearAt10, divisionAt1;
     };
     for (const Level& level :
-         {Level{"real-titles.tsv", 0.35, 0.35}, Level{"heldout-titles.tsv", 0.63, 0.62}}) {
+         {Level{"real-titles.tsv", 0.42, 0.40}, Level{"heldout-titles.tsv", 0.72, 0.68}}) {
         auto titles = parseNoticeTitles(fileText(std::string(KODEXA_TEST_DIR) + "/" + level.file));
         ASSERT_GE(titles.size(), 100u) << level.file;
         const TitleMeasures measures = evaluateTitles(KeywordIndex::carried(), titles).all;
