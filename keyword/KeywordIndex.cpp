@@ -44,6 +44,7 @@ constexpr float SynonymWeight = 0.7f;
 constexpr std::size_t FamilyUnits = 3;
 constexpr std::size_t BroaderCodesAfter = 5;
 constexpr std::size_t ExpandedWordsAtMost = 30;
+constexpr std::size_t CompoundTailWords = 2;
 // How much a term whose letters the query covers gains over a long one that meets the words alike.
 constexpr float CoverageWeight = 0.4f;
 // Letters a word may run on past a query word and still count as nearly the whole word.
@@ -535,7 +536,7 @@ bool KeywordIndex::isEnglishPhrase(const std::vector<std::string>& keys) const {
 }
 
 std::vector<KeywordIndex::QueryUnit> KeywordIndex::unitsOf(const std::vector<std::string>& keys,
-                                                           bool allowTypo,
+                                                           bool allowTypo, bool tails,
                                                            const SearchOptions& options) const {
     // A description of many words names its subject in words the list has: general knowledge is
     // asked for the words of a title, not of a page of text, whose other words bring only noise.
@@ -567,7 +568,9 @@ std::vector<KeywordIndex::QueryUnit> KeywordIndex::unitsOf(const std::vector<std
                 ++i;
                 continue;
             }
-            if (!entry && !metAny(quality, MinQuality))
+            // In a title an unknown word that no part of explains is mostly a name ("Osternienburger"),
+            // whose tail is chance; a lone word is read by its tail ("dienstfahrräder").
+            if (!entry && (tails || keys.size() <= CompoundTailWords) && !metAny(quality, MinQuality))
                 matchCompoundTail(key, quality);
         } else {
             // A phrase of several words meets a term as its words do, every one of them.
@@ -684,8 +687,13 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
     const std::vector<std::uint32_t> coded = codesBeginning(query.codePrefixes);
     const std::vector<std::string> keys = subjectKeys(query);
     const bool allowTypo = options.typos && keys.size() <= TypoWords && !query.onlyProcurementWords;
-    const std::vector<QueryUnit> units = unitsOf(keys, allowTypo, options);
+    std::vector<QueryUnit> units = unitsOf(keys, allowTypo, false, options);
     std::vector<Candidate> candidates = candidatesOf(units, query.kind, isEnglishPhrase(keys), coded);
+    // Nothing but names and unknown compounds: their tails are all there is to go by.
+    if (candidates.empty() && keys.size() > CompoundTailWords) {
+        units = unitsOf(keys, allowTypo, true, options);
+        candidates = candidatesOf(units, query.kind, isEnglishPhrase(keys), coded);
+    }
     if (found != nullptr)
         *found = coded.size() + candidates.size();
 

@@ -94,7 +94,8 @@ private:
     };
     static std::vector<std::string> subjectKeys(AnalyzedQuery& query);
     bool isEnglishPhrase(const std::vector<std::string>& keys) const;
-    std::vector<QueryUnit> unitsOf(const std::vector<std::string>& keys, bool allowTypo,
+    // tails: an unknown word is read by its compound tail even in a title.
+    std::vector<QueryUnit> unitsOf(const std::vector<std::string>& keys, bool allowTypo, bool tails,
                                    const SearchOptions& options) const;
     // Adds the parts of a compound as units; false when it cannot be read by parts.
     bool addCompoundParts(const std::string& key, const std::vector<float>& whole,
