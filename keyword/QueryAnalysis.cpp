@@ -144,24 +144,61 @@ constexpr KindWord KindWords[] = {
     {"lieferungen", ContractKind::Supplies},
     {"liefern", ContractKind::Supplies},
     {"anmietung", ContractKind::Supplies},
+    {"beschaffung", ContractKind::Supplies},
+    {"leasing", ContractKind::Supplies},
+    {"miete", ContractKind::Supplies},
+    {"mietkauf", ContractKind::Supplies},
     {"bauleistungen", ContractKind::Works},
     {"baumassnahme", ContractKind::Works},
     {"neubau", ContractKind::Works},
     {"umbau", ContractKind::Works},
+    {"anbau", ContractKind::Works},
+    {"rohbau", ContractKind::Works},
+    {"abbruch", ContractKind::Works},
+    {"ruckbau", ContractKind::Works},
+    {"abriss", ContractKind::Works},
+    {"bauvorhaben", ContractKind::Works},
     {"sanierung", ContractKind::Works},
     {"erweiterungsbau", ContractKind::Works},
     {"dienstleistung", ContractKind::Services},
     {"dienstleistungen", ContractKind::Services},
 };
+// Heads of compounds ("Ökostromlieferung", "Objektplanungen"); a head of services also says it as
+// the compound's first word ("Wartungsvertrag").
 constexpr KindWord KindHeads[] = {
-    {"arbeiten", ContractKind::Works},          {"bauarbeiten", ContractKind::Works},
-    {"baumassnahmen", ContractKind::Works},     {"bauleistungen", ContractKind::Works},
-    {"wartung", ContractKind::Services},        {"betreuung", ContractKind::Services},
-    {"beratung", ContractKind::Services},       {"reinigung", ContractKind::Services},
-    {"dienste", ContractKind::Services},        {"dienstleistungen", ContractKind::Services},
-    {"instandhaltung", ContractKind::Services}, {"entsorgung", ContractKind::Services},
-    {"planung", ContractKind::Services},        {"pflege", ContractKind::Services},
-    {"beforderung", ContractKind::Services},    {"verwertung", ContractKind::Services},
+    {"arbeiten", ContractKind::Works},
+    {"bauarbeiten", ContractKind::Works},
+    {"baumassnahmen", ContractKind::Works},
+    {"bauleistungen", ContractKind::Works},
+    {"lieferung", ContractKind::Supplies},
+    {"leasing", ContractKind::Supplies},
+    {"ausstattung", ContractKind::Supplies},
+    {"fahrzeuge", ContractKind::Supplies},
+    {"wartung", ContractKind::Services},
+    {"betreuung", ContractKind::Services},
+    {"beratung", ContractKind::Services},
+    {"reinigung", ContractKind::Services},
+    {"dienste", ContractKind::Services},
+    {"dienstleistungen", ContractKind::Services},
+    {"instandhaltung", ContractKind::Services},
+    {"entsorgung", ContractKind::Services},
+    {"planung", ContractKind::Services},
+    {"planungen", ContractKind::Services},
+    {"pflege", ContractKind::Services},
+    {"beforderung", ContractKind::Services},
+    {"verwertung", ContractKind::Services},
+    {"uberwachung", ContractKind::Services},
+    {"projektsteuerung", ContractKind::Services},
+    {"studie", ContractKind::Services},
+    {"gutachten", ContractKind::Services},
+    {"konzept", ContractKind::Services},
+    {"konzepte", ContractKind::Services},
+    {"schulung", ContractKind::Services},
+    {"untersuchung", ContractKind::Services},
+    {"untersuchungen", ContractKind::Services},
+    {"verkehr", ContractKind::Services},
+    {"fahrten", ContractKind::Services},
+    {"leistungen", ContractKind::Services},
 };
 
 constexpr std::string_view GenericHeads[] = {"arbeiten", "dienste",    "dienstleistung", "dienstleistungen",
@@ -283,12 +320,14 @@ bool isGenericHead(std::string_view key) {
 ContractKind contractKindSaid(std::string_view key) {
     if (ContractKind kind = kindIn(KindWords, key); kind != ContractKind::Unknown)
         return kind;
-    for (const KindWord& head : KindHeads)
-        if (key.ends_with(head.key) && key.size() >= head.key.size())
-            return head.kind;
-    // "bauleistungen" said it above; the modifier says it for the other generic heads.
+    // The modifier says it for the generic heads: "Bauleistungen" are works, other "…leistungen"
+    // services.
     if (key.starts_with("bau") && (key.ends_with("leistungen") || key.ends_with("massnahme")))
         return ContractKind::Works;
+    for (const KindWord& head : KindHeads)
+        if (key.ends_with(head.key) ||
+            (head.kind == ContractKind::Services && head.key.size() >= 6 && key.starts_with(head.key)))
+            return head.kind;
     return ContractKind::Unknown;
 }
 

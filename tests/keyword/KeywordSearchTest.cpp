@@ -276,6 +276,9 @@ TEST(KeywordAnalysis, SetsAsideWhatNamesNoSubjectAndReadsCodes) {
          {"unterhaltsreinigung", "die"},
          ContractKind::Services,
          {}},
+        {"Ökostromlieferung", {"okostromlieferung"}, ContractKind::Supplies, {}},
+        {"Wartungsvertrag Aufzüge", {"wartungsvertrag", "aufzuge"}, ContractKind::Services, {}},
+        {"Bauleistungen Objektplanungen", {"bauleistungen", "objektplanungen"}, ContractKind::Unknown, {}},
         {"Lieferung", {"lieferung"}, ContractKind::Supplies, {}}, // nothing else: searched as typed
         {"Lieferung und Wartung", {"und", "wartung"}, ContractKind::Unknown, {}}, // a tie says nothing
         {" 45233140-2 ", {}, ContractKind::Unknown, {"45233140"}},
