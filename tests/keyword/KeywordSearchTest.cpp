@@ -207,7 +207,7 @@ TEST(CarriedKeywordSearch, KeepsItsLevelOnTheBuyerQueries) {
     };
     for (const Level& level :
          {Level{"development-queries.tsv", 0.93, 1.00}, Level{"further-queries.tsv", 0.88, 0.98},
-          Level{"english-everyday-queries.tsv", 0.87, 1.00}, Level{"set-b-queries.tsv", 0.89, 0.95},
+          Level{"english-everyday-queries.tsv", 0.87, 1.00}, Level{"set-b-queries.tsv", 0.90, 0.98},
           // Written blind and never tuned to: it tells how the search does on words it was not made for.
           Level{"heldout-queries.tsv", 0.64, 0.81}}) {
         auto queries = parseBuyerQueries(fileText(std::string(KODEXA_TEST_DIR) + "/" + level.file));
