@@ -78,6 +78,42 @@ std::string stemmedPhrase(std::string_view phrase) {
     return std::string(phrase.substr(0, lastWord)) + std::string(stemOf(phrase.substr(lastWord)));
 }
 
+// Vectors of one quality a code, kept per thread between searches: a page of text makes a hundred
+// units, and fresh memory for each costs more than the search itself.
+std::vector<std::vector<float>>& freeVectors() {
+    thread_local std::vector<std::vector<float>> pool;
+    return pool;
+}
+
+std::vector<float> takeVector(std::size_t size) {
+    std::vector<float> vector;
+    if (auto& pool = freeVectors(); !pool.empty()) {
+        vector = std::move(pool.back());
+        pool.pop_back();
+    }
+    vector.assign(size, 0.0f);
+    return vector;
+}
+
+void giveBack(std::vector<float>&& vector) {
+    constexpr std::size_t MaxKept = 256;
+    if (auto& pool = freeVectors(); vector.capacity() != 0 && pool.size() < MaxKept)
+        pool.push_back(std::move(vector));
+}
+
+// A vector from the pool for one function's while.
+class Scratch {
+public:
+    explicit Scratch(std::size_t size) : vector_(takeVector(size)) {}
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+    ~Scratch() { giveBack(std::move(vector_)); }
+    std::vector<float>& operator*() { return vector_; }
+
+private:
+    std::vector<float> vector_;
+};
+
 std::uint8_t depthOf(std::string_view code) {
     std::size_t digits = code.find_last_not_of('0');
     return static_cast<std::uint8_t>(digits == std::string_view::npos ? 0 : digits + 1);
@@ -353,7 +389,9 @@ void KeywordIndex::matchAcrossWords(std::string_view key, std::vector<float>& qu
     // ("reinigungsdienst").
     if (key.size() < 8)
         return;
-    std::vector<float> head(codes_.size()), tail(codes_.size());
+    Scratch headScratch(codes_.size()), tailScratch(codes_.size());
+    std::vector<float>& head = *headScratch;
+    std::vector<float>& tail = *tailScratch;
     for (std::size_t split = 4; split + 4 <= key.size(); ++split) {
         std::string_view tailKey = key.substr(split);
         std::optional<bool> tailFound; // the tail is sought once, for the first head that meets
@@ -381,7 +419,8 @@ void KeywordIndex::matchCompoundTail(std::string_view key, std::vector<float>& q
     // vocabulary) knows as a word or a word's start stands in for the compound, a step below.
     if (key.size() < 7)
         return;
-    std::vector<float> tail(codes_.size());
+    Scratch tailScratch(codes_.size());
+    std::vector<float>& tail = *tailScratch;
     for (std::size_t split = 3; split + 4 <= key.size(); ++split) {
         const std::string tailKey(key.substr(split));
         std::fill(tail.begin(), tail.end(), 0.0f);
@@ -553,14 +592,17 @@ std::vector<KeywordIndex::QueryUnit> KeywordIndex::unitsOf(const std::vector<std
                 break;
         }
         const std::size_t unitWords = entry ? words : 1;
-        std::vector<float> quality(codes_.size(), 0.0f);
+        std::vector<float> quality = takeVector(codes_.size());
         std::size_t letters = 0;
         for (std::size_t w = i; w < i + unitWords; ++w)
             letters += keys[w].size();
         if (unitWords == 1) {
             const std::string& key = keys[i];
             matchKey(key, allowTypo && !entry, quality);
-            matchAcrossWords(key, quality);
+            // A page of text has its subject's words apart already; reading each of its compounds
+            // across the words of a term would cost more than it finds.
+            if (keys.size() <= ExpandedWordsAtMost)
+                matchAcrossWords(key, quality);
             if (!entry && !metAny(quality, WordStart))
                 matchExpansions(key, expansions, quality);
             if (!entry && options.decompounding && !metAny(quality, WordStart) &&
@@ -602,7 +644,8 @@ bool KeywordIndex::addCompoundParts(const std::string& key, const std::vector<fl
     std::erase_if(parts,
                   [&](const std::string& part) { return isGenericHead(part) || isProcurementWord(part); });
     for (const std::string& part : parts) {
-        std::vector<float> quality = whole;
+        std::vector<float> quality = takeVector(codes_.size());
+        std::copy(whole.begin(), whole.end(), quality.begin());
         matchKey(part, false, quality);
         if (const VocabularyEntry* entry = options.vocabulary ? vocabularyEntry(part) : nullptr)
             matchVocabulary(*entry, quality);
@@ -635,31 +678,34 @@ KeywordIndex::candidatesOf(const std::vector<QueryUnit>& units, ContractKind kin
     std::vector<bool> isCoded(codes_.size(), false);
     for (std::uint32_t c : coded)
         isCoded[c] = true;
-    std::vector<Candidate> candidates;
-    for (std::size_t c = 0; c < codes_.size() && weightSum > 0.0f; ++c) {
-        if (isCoded[c])
-            continue;
-        std::uint32_t met = 0;
-        float sum = 0.0f;
-        std::size_t metLetters = 0;
-        for (std::size_t u = 0; u < units.size(); ++u) {
-            if (units[u].quality[c] >= MinQuality) {
-                ++met;
-                sum += weights[u] * units[u].quality[c];
-                metLetters += units[u].letters;
+    // Unit by unit, so that each pass reads one unit's qualities in order.
+    std::vector<std::uint32_t> met(codes_.size(), 0);
+    std::vector<float> sum(codes_.size(), 0.0f);
+    std::vector<std::uint32_t> metLetters(codes_.size(), 0);
+    for (std::size_t u = 0; u < units.size(); ++u) {
+        const std::vector<float>& quality = units[u].quality;
+        const auto letters = static_cast<std::uint32_t>(units[u].letters);
+        for (std::size_t c = 0; c < codes_.size(); ++c) {
+            if (quality[c] >= MinQuality) {
+                ++met[c];
+                sum[c] += weights[u] * quality[c];
+                metLetters[c] += letters;
             }
         }
-        if (met == 0)
+    }
+    std::vector<Candidate> candidates;
+    for (std::size_t c = 0; c < codes_.size() && weightSum > 0.0f; ++c) {
+        if (isCoded[c] || met[c] == 0)
             continue;
         // How much of the term the met words cover: a short term they fill beats a long one.
         const std::uint16_t termLetters = englishPhrase ? codes_[c].englishLetters : codes_[c].letters;
         float coverage =
             termLetters == 0
                 ? 0.0f
-                : std::min(1.0f, static_cast<float>(metLetters) / static_cast<float>(termLetters));
-        float score = sum / weightSum + CoverageWeight * coverage;
+                : std::min(1.0f, static_cast<float>(metLetters[c]) / static_cast<float>(termLetters));
+        float score = sum[c] / weightSum + CoverageWeight * coverage;
         const bool kindFits = kind == ContractKind::Unknown || contractKindOf(codeAt(c)) == kind;
-        candidates.push_back({static_cast<std::uint32_t>(c), met, kindFits, score});
+        candidates.push_back({static_cast<std::uint32_t>(c), met[c], kindFits, score});
     }
     return candidates;
 }
@@ -691,6 +737,8 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
     std::vector<Candidate> candidates = candidatesOf(units, query.kind, isEnglishPhrase(keys), coded);
     // Nothing but names and unknown compounds: their tails are all there is to go by.
     if (candidates.empty() && keys.size() > CompoundTailWords) {
+        for (QueryUnit& unit : units)
+            giveBack(std::move(unit.quality));
         units = unitsOf(keys, allowTypo, true, options);
         candidates = candidatesOf(units, query.kind, isEnglishPhrase(keys), coded);
     }
@@ -709,6 +757,8 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
     // A title: several subject words, or procurement's words around its subject.
     if ((units.size() >= FamilyUnits || query.setAside) && shown > 0)
         offerBroaderCodes(candidates[0].code, hits, limit);
+    for (QueryUnit& unit : units)
+        giveBack(std::move(unit.quality));
     return hits;
 }
 
@@ -721,7 +771,8 @@ const VocabularyEntry* KeywordIndex::vocabularyEntry(const std::string& phrase) 
 
 void KeywordIndex::matchVocabulary(const VocabularyEntry& entry, std::vector<float>& quality) const {
     // A code meets the buyer's words when its terms meet every word of one alternative.
-    std::vector<float> alternative(codes_.size());
+    Scratch alternativeScratch(codes_.size());
+    std::vector<float>& alternative = *alternativeScratch;
     float weight = VocabularyTerm;
     for (const auto& words : entry.alternatives) {
         matchEveryWord(words, false, VocabularyInnerFrom, alternative);
@@ -737,7 +788,8 @@ void KeywordIndex::matchExpansions(std::string_view key, const SearchOptions& op
         return;
 
     const LexicalResources& resources = LexicalResources::installed();
-    std::vector<float> phrase(codes_.size());
+    Scratch phraseScratch(codes_.size());
+    std::vector<float>& phrase = *phraseScratch;
     auto meet = [&](const Expansions& expansions, float weight) {
         for (const auto& keys : expansions) {
             matchEveryWord(keys, false, VocabularyInnerFrom, phrase);
@@ -757,7 +809,8 @@ void KeywordIndex::matchExpansions(std::string_view key, const SearchOptions& op
 
 void KeywordIndex::matchEveryWord(std::span<const std::string> words, bool allowTypo, std::size_t innerFrom,
                                   std::vector<float>& quality) const {
-    std::vector<float> word(codes_.size());
+    Scratch wordScratch(codes_.size());
+    std::vector<float>& word = *wordScratch;
     for (std::size_t w = 0; w < words.size(); ++w) {
         std::fill(word.begin(), word.end(), 0.0f);
         matchKey(words[w], allowTypo, word, innerFrom);
