@@ -1,5 +1,5 @@
 // The index the program carries, made from data/ when it is built (tools/keywordgen.cpp), and the
-// vocabulary it is searched with.
+// vocabulary it is searched with, folded then.
 #include "KeywordIndex.h"
 
 extern "C" {
@@ -15,7 +15,7 @@ const KeywordIndex& KeywordIndex::carried() {
     static const KeywordIndex index(
         std::span<const std::byte>(kodexa_keyword_index,
                                    static_cast<std::size_t>(kodexa_keyword_index_end - kodexa_keyword_index)),
-        Vocabulary::parse(std::string_view(
+        Vocabulary::fromCanonical(std::string_view(
             kodexa_keyword_vocabulary,
             static_cast<std::size_t>(kodexa_keyword_vocabulary_end - kodexa_keyword_vocabulary))));
     return index;

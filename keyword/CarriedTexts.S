@@ -1,4 +1,4 @@
-/* The keyword index made from data/ when the program is built, and the vocabulary as it is there. */
+/* The keyword index made from data/ when the program is built, and the vocabulary folded then. */
     .section .rodata
     .balign 16
     .global kodexa_keyword_index

@@ -21,6 +21,12 @@ public:
     // holds no word.
     static Vocabulary parse(std::string_view utf8);
 
+    // The vocabulary as keys already folded, sorted and merged, one entry a line
+    // (`keys<TAB>keys;keys`): what the build makes from the file, so that the program's start only
+    // splits it. Throws std::runtime_error for text that is not in that form.
+    std::string canonicalText() const;
+    static Vocabulary fromCanonical(std::string_view text);
+
     const std::vector<VocabularyEntry>& entries() const { return entries_; }
     // The entry for a phrase of folded keys joined by blanks, or null.
     const VocabularyEntry* find(std::string_view buyerWords) const;

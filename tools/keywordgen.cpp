@@ -1,6 +1,6 @@
-// keywordgen GERMAN.tsv ENGLISH.tsv VOCABULARY.tsv INDEX: makes the keyword index that the program
-// carries from the list's sources; the vocabulary is read only to refuse a broken one here rather
-// than in the program.
+// keywordgen GERMAN.tsv ENGLISH.tsv VOCABULARY.tsv INDEX FOLDED_VOCABULARY: makes the keyword index
+// that the program carries from the list's sources, and the vocabulary folded, sorted and merged as
+// the program reads it at its start; a broken vocabulary is refused here rather than in the program.
 #include "KeywordIndex.h"
 
 #include <fstream>
@@ -21,18 +21,24 @@ std::string fileText(const char* path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::cerr << "usage: keywordgen GERMAN.tsv ENGLISH.tsv VOCABULARY.tsv INDEX\n";
+    if (argc != 6) {
+        std::cerr << "usage: keywordgen GERMAN.tsv ENGLISH.tsv VOCABULARY.tsv INDEX FOLDED_VOCABULARY\n";
         return 2;
     }
     try {
         using namespace kodexa::keyword;
-        KeywordIndex index(codeTermsFromSources(fileText(argv[1]), fileText(argv[2])),
-                           Vocabulary::parse(fileText(argv[3])));
+        Vocabulary vocabulary = Vocabulary::parse(fileText(argv[3]));
+        const std::string folded = vocabulary.canonicalText();
+        KeywordIndex index(codeTermsFromSources(fileText(argv[1]), fileText(argv[2])), std::move(vocabulary));
         std::ofstream out(argv[4], std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(index.image().data()), static_cast<std::streamsize>(index.image().size()));
+        out.write(reinterpret_cast<const char*>(index.image().data()),
+                  static_cast<std::streamsize>(index.image().size()));
         if (!out.flush())
             throw std::runtime_error(std::string("cannot write ") + argv[4]);
+        std::ofstream foldedOut(argv[5], std::ios::binary | std::ios::trunc);
+        foldedOut.write(folded.data(), static_cast<std::streamsize>(folded.size()));
+        if (!foldedOut.flush())
+            throw std::runtime_error(std::string("cannot write ") + argv[5]);
     } catch (const std::exception& error) {
         std::cerr << "keywordgen: " << error.what() << "\n";
         return 1;

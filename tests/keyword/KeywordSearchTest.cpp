@@ -385,6 +385,22 @@ TEST(CarriedKeywordSearch, IsTheIndexTheSourcesMake) {
     EXPECT_THROW(KeywordIndex(carried.first(8), Vocabulary()), std::runtime_error);
 }
 
+// The program reads the vocabulary as the build folded it; read so, it must be the file as the plain
+// reading gives it, line for line, and what is not in that form is refused.
+TEST(CarriedKeywordSearch, FoldedVocabularyIsTheFileReadPlainly) {
+    const Vocabulary plain =
+        Vocabulary::parse(fileText(std::string(KODEXA_DATA_DIR) + "/keyword-vocabulary.tsv"));
+    const Vocabulary folded = Vocabulary::fromCanonical(plain.canonicalText());
+    ASSERT_EQ(folded.entries().size(), plain.entries().size());
+    for (std::size_t i = 0; i < plain.entries().size(); ++i) {
+        EXPECT_EQ(folded.entries()[i].buyerWords, plain.entries()[i].buyerWords);
+        EXPECT_EQ(folded.entries()[i].alternatives, plain.entries()[i].alternatives)
+            << plain.entries()[i].buyerWords;
+    }
+    for (std::string_view broken : {"b\ta\na\tb\n", "no tab\n", "\tword\n", "word\t\n"})
+        EXPECT_THROW(Vocabulary::fromCanonical(broken), std::runtime_error) << broken;
+}
+
 TEST(CarriedKeywordSearch, EveryVocabularyEntryFindsCodesAndNonsenseNone) {
     const KeywordIndex& index = KeywordIndex::carried();
     EXPECT_EQ(index.codeCount(), 9454u);
