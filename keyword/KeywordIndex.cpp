@@ -755,7 +755,7 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
     for (std::size_t i = 0; i < shown; ++i)
         hits.push_back(hitOf(candidates[i].code, candidates[i].score));
     // A title: several subject words, or procurement's words around its subject.
-    if ((units.size() >= FamilyUnits || query.setAside) && shown > 0)
+    if (options.broaderCodes && (units.size() >= FamilyUnits || query.setAside) && shown > 0)
         offerBroaderCodes(candidates[0].code, hits, limit);
     for (QueryUnit& unit : units)
         giveBack(std::move(unit.quality));

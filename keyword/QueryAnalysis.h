@@ -19,6 +19,7 @@ struct SearchOptions {
     bool vocabulary = true;       // the hand-written words of the trades
     bool thesaurus = true;        // OpenThesaurus' German synonyms
     bool typos = true;            // one typo in a word that meets nothing as typed
+    bool broaderCodes = true;     // a title's best code brings its group and division
 };
 
 enum class ContractKind { Unknown, Supplies, Works, Services };

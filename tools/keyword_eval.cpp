@@ -2,7 +2,7 @@
 // queries (query, targets, kind: hit@1, hit@10 and MRR per kind) or of real tender titles (title,
 // description, main code, further codes: main@10, any@10, near@10, division@1 and the empty share).
 // --misses lists what was missed with the first results; --without switches a stage of the search
-// off (codes, procurement, kind, decompounding, vocabulary, thesaurus, typos).
+// off (codes, procurement, kind, decompounding, vocabulary, thesaurus, typos, broader).
 #include "Cp1252.h"
 #include "Evaluation.h"
 
@@ -29,13 +29,10 @@ void printHits(const std::vector<KeywordHit>& hits, std::size_t count) {
 
 bool switchOff(std::string_view stage, SearchOptions& options) {
     const std::map<std::string_view, bool SearchOptions::*> stages = {
-        {"codes", &SearchOptions::codesInInput},
-        {"procurement", &SearchOptions::procurementWords},
-        {"kind", &SearchOptions::contractKind},
-        {"decompounding", &SearchOptions::decompounding},
-        {"vocabulary", &SearchOptions::vocabulary},
-        {"thesaurus", &SearchOptions::thesaurus},
-        {"typos", &SearchOptions::typos}};
+        {"codes", &SearchOptions::codesInInput},    {"procurement", &SearchOptions::procurementWords},
+        {"kind", &SearchOptions::contractKind},     {"decompounding", &SearchOptions::decompounding},
+        {"vocabulary", &SearchOptions::vocabulary}, {"thesaurus", &SearchOptions::thesaurus},
+        {"typos", &SearchOptions::typos},           {"broader", &SearchOptions::broaderCodes}};
     auto found = stages.find(stage);
     if (found == stages.end())
         return false;
