@@ -233,8 +233,15 @@ KeywordIndex::KeywordIndex(std::span<const std::byte> image, Vocabulary vocabula
 }
 
 void KeywordIndex::prepareVocabulary() {
-    for (std::size_t i = 0; i < vocabulary_.entries().size(); ++i)
-        vocabularyByStem_.emplace(stemmedPhrase(vocabulary_.entries()[i].buyerWords), i);
+    // A stem two phrases share ("reis" of "reis" and "reisen") says neither: only the phrase as
+    // typed finds them then.
+    constexpr std::size_t Ambiguous = SIZE_MAX;
+    for (std::size_t i = 0; i < vocabulary_.entries().size(); ++i) {
+        auto [at, added] = vocabularyByStem_.emplace(stemmedPhrase(vocabulary_.entries()[i].buyerWords), i);
+        if (!added)
+            at->second = Ambiguous;
+    }
+    std::erase_if(vocabularyByStem_, [](const auto& entry) { return entry.second == Ambiguous; });
 }
 
 // The image is the program's own (made when it is built, or just now), so its arrays are taken as
