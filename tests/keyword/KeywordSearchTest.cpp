@@ -101,6 +101,21 @@ TEST(KeywordVocabulary, ReadsItsLinesAndRefusesBrokenOnes) {
     }
 }
 
+// An inflected phrase finds its entry by the stem; a stem two entries share finds neither.
+TEST(KeywordVocabulary, AStemTwoPhrasesShareFindsNeither) {
+    const KeywordIndex index(
+        {{"34430000", "Fahrr\xE4\x64\x65r", "Bicycles"},
+         {"35111300", "Feuerl\xF6scher", "Fire extinguishers"}},
+        Vocabulary::parse("kasse\tfahrr\xC3\xA4\x64\x65r\nkassen\tfeuerl\xC3\xB6scher\n"));
+    auto first = [&](std::string_view query) {
+        auto hits = index.search(query, 1);
+        return hits.empty() ? std::string("none") : hits.front().code;
+    };
+    EXPECT_EQ(first("kasse"), "34430000");
+    EXPECT_EQ(first("kassen"), "35111300");
+    EXPECT_EQ(first("kasses"), "none");
+}
+
 // A small list of the kinds of term that ranking must tell apart.
 class KeywordRanking : public ::testing::Test {
 protected:
