@@ -11,6 +11,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 using namespace kodexa::keyword;
 
@@ -384,6 +385,44 @@ TEST(CarriedKeywordSearch, ReadsTitlesCompoundsAndCodes) {
     auto hits = index.search(description, 10);
     ASSERT_FALSE(hits.empty());
     EXPECT_EQ(hits.front().code, "79540000");
+}
+
+// OpenThesaurus reaches the list's term for a word it does not have, and only with that stage on.
+TEST(CarriedKeywordSearch, SynonymsReachTheListsTerm) {
+    auto meets = [](const std::vector<KeywordHit>& hits, std::string_view code) {
+        return std::any_of(hits.begin(), hits.end(), [&](const KeywordHit& hit) { return hit.code == code; });
+    };
+    const KeywordIndex& index = KeywordIndex::carried();
+    EXPECT_TRUE(meets(index.search("Sprachmittler", 3), "79540000"));
+    SearchOptions noThesaurus;
+    noThesaurus.thesaurus = false;
+    EXPECT_FALSE(meets(index.search("Sprachmittler", 10, nullptr, noThesaurus), "79540000"));
+}
+
+// The search keeps its per-code vectors between searches: what one search leaves must not change
+// the next, so a thread that ran a page of text answers as a fresh one does.
+TEST(CarriedKeywordSearch, AnswersAlikeAfterAnyEarlierSearch) {
+    const KeywordIndex& index = KeywordIndex::carried();
+    const std::vector<std::string> queries = {"reinigung büro",
+                                              "Rahmenvertrag zur Lieferung von Magnesiumoxid",
+                                              "glasfaserausbau", "45.23", "laptop"};
+    auto answers = [&] {
+        std::vector<std::vector<std::string>> codes;
+        for (const std::string& query : queries) {
+            codes.emplace_back();
+            for (const KeywordHit& hit : index.search(query, 10))
+                codes.back().push_back(hit.code);
+        }
+        return codes;
+    };
+    std::vector<std::vector<std::string>> fresh;
+    std::thread([&] { fresh = answers(); }).join();
+    std::string page;
+    for (const NoticeTitle& title :
+         parseNoticeTitles(fileText(std::string(KODEXA_TEST_DIR) + "/real-titles.tsv")))
+        page += title.title + " ";
+    index.search(page, 10);
+    EXPECT_EQ(answers(), fresh);
 }
 
 // The program carries the index made when it was built; it must be the one its sources make now.

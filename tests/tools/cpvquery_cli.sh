@@ -402,6 +402,11 @@ case_keyword_words() {
         fail "--words laptop: status $status, $(head -n 1 out)"
     run --words qwrtzpl
     [ "$status" -eq 0 ] && [ ! -s out ] && [ ! -s err ] || fail "--words nonsense: status $status, $(cat out err)"
+    # A code as published leads; a tender's title is read past its frame.
+    run --words "45233140-2" --limit 1
+    [ "$status" -eq 0 ] && [ "$(cat out)" = $'45233140\tStraßenarbeiten' ] || fail "--words 45233140-2: $(cat out err)"
+    run --words "Rahmenvertrag zur Lieferung von Magnesiumoxid, Los 2 (VE3087)" --limit 1
+    [ "$status" -eq 0 ] && [ "$(cut -f1 out)" = 24212500 ] || fail "--words with a title's frame: $(cat out err)"
     local option
     for option in "--code 03" "--desc x" "--sort desc" "--tree" "--locate"; do
         read -r -a given <<<"$option"
