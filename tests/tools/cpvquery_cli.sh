@@ -407,6 +407,13 @@ case_keyword_words() {
     [ "$status" -eq 0 ] && [ "$(cat out)" = $'45233140\tStraßenarbeiten' ] || fail "--words 45233140-2: $(cat out err)"
     run --words "Rahmenvertrag zur Lieferung von Magnesiumoxid, Los 2 (VE3087)" --limit 1
     [ "$status" -eq 0 ] && [ "$(cut -f1 out)" = 24212500 ] || fail "--words with a title's frame: $(cat out err)"
+    # The synonyms come from the thesaurus file KODEXA_OPENTHESAURUS names; without one the stage
+    # is silent, never an error.
+    printf '# a thesaurus of one set\nSprachmittlerin;Dolmetscher\n' >thesaurus.txt
+    KODEXA_OPENTHESAURUS=$PWD/thesaurus.txt run --words Sprachmittlerin --limit 1
+    [ "$status" -eq 0 ] && [ "$(cut -f1 out)" = 79540000 ] || fail "--words through a given thesaurus: $(cat out err)"
+    KODEXA_OPENTHESAURUS=$PWD/no-such-file run --words Sprachmittlerin
+    [ "$status" -eq 0 ] && [ ! -s err ] && ! grep -q 79540000 out || fail "--words without a thesaurus: $(cat out err)"
     local option
     for option in "--code 03" "--desc x" "--sort desc" "--tree" "--locate"; do
         read -r -a given <<<"$option"
