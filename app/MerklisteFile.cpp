@@ -4,8 +4,14 @@
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <system_error>
 
@@ -16,7 +22,72 @@ QString shown(const std::filesystem::path& name) {
     return report::displayFileName(name);
 }
 
+// Why a file could not be read, in German whatever the locale's language packs.
+QString readFailure(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("keine Leseberechtigung");
+    case ELOOP:
+        return QStringLiteral("die Verweise auf die Datei bilden eine Schleife");
+    case ENOTDIR:
+        return QStringLiteral("ein Teil des Pfades ist kein Ordner");
+    case ENAMETOOLONG:
+        return QStringLiteral("der Pfad ist zu lang");
+    case EIO:
+        return QStringLiteral("Ein-/Ausgabefehler des Datenträgers");
+    default:
+        return QStringLiteral("Systemfehler %1").arg(error);
+    }
+}
+
+// What a file that is not a plain file is, for the user.
+QString kindOfSpecialFile(mode_t mode) {
+    if (S_ISDIR(mode))
+        return QStringLiteral("ein Ordner");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("eine benannte Pipe (FIFO)");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("ein Socket");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("eine Gerätedatei");
+    return QStringLiteral("keine gewöhnliche Datei");
+}
+
+// A temporary file of a save that never ended (the program was killed while writing): the list's
+// name, a dot and six letters or digits, as the safe output names them. One younger than this may
+// be another running program's save in progress.
+constexpr auto StaleAfter = std::chrono::minutes(1);
+
+bool isTemporaryName(const std::string& name, const std::string& listName) {
+    if (name.size() != listName.size() + 7 || !name.starts_with(listName) || name[listName.size()] != '.')
+        return false;
+    return std::all_of(
+        name.begin() + static_cast<std::ptrdiff_t>(listName.size()) + 1, name.end(),
+        [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
+}
+
 } // namespace
+
+void MerklisteFile::removeStaleTemporaries() const {
+    std::error_code error;
+    const std::string listName = path_.filename().native();
+    const auto now = std::filesystem::file_time_type::clock::now();
+    for (const auto& entry : std::filesystem::directory_iterator(path_.parent_path(), error)) {
+        std::error_code entryError;
+        if (!isTemporaryName(entry.path().filename().native(), listName) ||
+            !entry.is_regular_file(entryError) || entry.is_symlink(entryError))
+            continue;
+        const auto written = entry.last_write_time(entryError);
+        if (!entryError && now - written > StaleAfter && ::getuid() == ownerOf(entry.path()))
+            std::filesystem::remove(entry.path(), entryError);
+    }
+}
+
+uid_t MerklisteFile::ownerOf(const std::filesystem::path& file) {
+    struct stat status {};
+    return ::lstat(file.c_str(), &status) == 0 ? status.st_uid : static_cast<uid_t>(-1);
+}
 
 std::filesystem::path MerklisteFile::standardPath() {
     std::filesystem::path base;
@@ -29,16 +100,50 @@ std::filesystem::path MerklisteFile::standardPath() {
 
 MerklisteFile::Loaded MerklisteFile::load(const merkliste::CodeTerms& terms) {
     Loaded loaded;
-    QFile file(QString::fromStdString(path_.string()));
-    if (!file.exists())
+    removeStaleTemporaries();
+    // Opened without waiting, so that a FIFO or a device at the list's name cannot hold the start.
+    const int descriptor = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    // No file, or a file where a folder of the path should be: no list yet (saving will tell).
+    if (descriptor < 0 && (errno == ENOENT || errno == ENOTDIR))
         return loaded;
+    struct stat status {};
+    if (descriptor >= 0 && ::fstat(descriptor, &status) == 0 && !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        mayWrite_ = false;
+        loaded.problem =
+            QStringLiteral("Unter dem Namen der Merkliste „%1“ steht %2, keine gewöhnliche Datei. "
+                           "Sie wird weder gelesen noch ersetzt; die Liste gilt nur bis zum Ende "
+                           "des Programms. Entfernen oder verschieben Sie sie, um die Merkliste "
+                           "wieder zu speichern.")
+                .arg(shown(path_), kindOfSpecialFile(status.st_mode));
+        return loaded;
+    }
     std::string bytes;
     bool whole = false;
-    if (file.open(QIODevice::ReadOnly) && file.size() <= MaxFileBytes) {
-        const QByteArray read = file.read(MaxFileBytes + 1);
-        whole = file.error() == QFileDevice::NoError && read.size() <= MaxFileBytes;
-        bytes.assign(read.constData(), static_cast<std::size_t>(read.size()));
+    QString failure;
+    if (descriptor < 0) {
+        failure = readFailure(errno);
+    } else if (status.st_size > MaxFileBytes) {
+        failure = QStringLiteral("größer als %1 MB").arg(MaxFileBytes / (1024 * 1024));
+    } else {
+        bytes.resize(static_cast<std::size_t>(MaxFileBytes) + 1);
+        std::size_t got = 0;
+        for (ssize_t n = 1; n > 0 && got < bytes.size();) {
+            n = ::read(descriptor, bytes.data() + got, bytes.size() - got);
+            if (n > 0)
+                got += static_cast<std::size_t>(n);
+            else if (n < 0 && errno == EINTR)
+                n = 1;
+            else if (n < 0)
+                failure = readFailure(errno);
+        }
+        bytes.resize(got);
+        whole = failure.isEmpty() && got <= static_cast<std::size_t>(MaxFileBytes);
+        if (failure.isEmpty() && !whole)
+            failure = QStringLiteral("größer als %1 MB").arg(MaxFileBytes / (1024 * 1024));
     }
+    if (descriptor >= 0)
+        ::close(descriptor);
     merkliste::ReadList read;
     if (whole)
         read = merkliste::readFileText(bytes, terms);
@@ -54,7 +159,7 @@ MerklisteFile::Loaded MerklisteFile::load(const merkliste::CodeTerms& terms) {
                     .arg(shown(path_))
                     .arg(read.unreadLines)
               : QStringLiteral("Die Merkliste „%1“ konnte nicht gelesen werden (%2).")
-                    .arg(shown(path_), file.errorString());
+                    .arg(shown(path_), failure);
     if (aside.empty()) {
         mayWrite_ = false;
         loaded.problem =
@@ -65,6 +170,10 @@ MerklisteFile::Loaded MerklisteFile::load(const merkliste::CodeTerms& terms) {
             what + QStringLiteral(" Sie ist jetzt als „%1“ aufbewahrt; die Liste beginnt mit den "
                                   "lesbaren Einträgen.")
                        .arg(shown(aside));
+        // The readable entries are the list now: written at once, so that they outlive a quit
+        // before the next change.
+        if (const std::optional<QString> unsaved = save(loaded.list))
+            loaded.problem += u' ' + *unsaved;
     }
     return loaded;
 }

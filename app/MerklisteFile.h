@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <optional>
 
@@ -38,6 +40,9 @@ public:
 private:
     // Moves a file that could not be read whole aside; returns its new name, empty if it stayed.
     std::filesystem::path keepAside();
+    // Removes the temporary files of saves that a killed program left beside the list.
+    void removeStaleTemporaries() const;
+    static uid_t ownerOf(const std::filesystem::path& file);
 
     std::filesystem::path path_;
     // A file that could not be read whole and could not be moved aside is never written over.

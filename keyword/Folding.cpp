@@ -24,6 +24,10 @@ Folded foldCharacter(char32_t c) {
     }
     if (c >= 'A' && c <= 'Z')
         return foldCharacter(c - 'A' + 'a');
+    // A combining accent, as text pasted from some PDFs and Macs writes "ö" (o and U+0308): it
+    // belongs to the letter before it, whose accent the key drops anyway.
+    if (c >= 0x300 && c <= 0x36F)
+        return {Kind::Letters, {}};
     switch (c) {
     case '-':
     case 0x2010:

@@ -80,9 +80,7 @@ const std::string* CodeTerms::termOf(std::string_view code) const {
 }
 
 Merkliste::Added Merkliste::add(std::string code, std::string term) {
-    const auto known =
-        std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.code == code; });
-    if (known != entries_.end())
+    if (!codes_.insert(code).second)
         return Added::AlreadyThere;
     if (entries_.empty())
         mainCode_ = code;
@@ -94,6 +92,7 @@ void Merkliste::remove(std::size_t index) {
     if (index >= entries_.size())
         throw std::out_of_range("Merkliste: kein Eintrag an dieser Stelle");
     const bool wasMain = entries_[index].code == mainCode_;
+    codes_.erase(entries_[index].code);
     entries_.erase(entries_.begin() + static_cast<std::ptrdiff_t>(index));
     // Without its main code the list takes its first code as the main one.
     if (wasMain)
@@ -188,6 +187,9 @@ ReadList readFileText(std::string_view utf8, const CodeTerms& terms) {
         std::string_view line = lines[i];
         if (line.ends_with('\r'))
             line.remove_suffix(1);
+        // A blank line, as editors leave at the end, holds no code to lose.
+        if (line.find_first_not_of(" \t") == std::string_view::npos)
+            continue;
         const std::vector<std::string_view> fields = split(line, '\t');
         const std::string* term = fields.empty() ? nullptr : terms.termOf(fields[0]);
         const bool roleKnown = fields.size() == 3 &&

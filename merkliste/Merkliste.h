@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 // The Merkliste: the codes a buyer collects for one purchase, one of them the main code. Knows no
@@ -66,6 +67,7 @@ public:
 
 private:
     std::vector<Entry> entries_;
+    std::unordered_set<std::string> codes_; // of the entries, so that adding stays constant in cost
     std::string mainCode_;
 };
 

@@ -114,9 +114,11 @@ std::string textValue(std::string_view option, std::string_view value) {
 }
 
 std::size_t limitValue(std::string_view value) {
-    const bool digits = !value.empty() && value.size() <= 5 &&
+    // The value counts, not how it is written: leading zeros are read past.
+    std::string_view number = value.substr(std::min(value.find_first_not_of('0'), value.size()));
+    const bool digits = !value.empty() && number.size() <= 5 &&
                         std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
-    const std::size_t limit = digits ? std::stoul(std::string(value)) : 0;
+    const std::size_t limit = digits && !number.empty() ? std::stoul(std::string(number)) : 0;
     if (limit < 1 || limit > Options::MaxLimit)
         throw UsageError("option '--limit' takes a whole number from 1 to " +
                          std::to_string(Options::MaxLimit) + ", not '" + shownArgument(value) + "'");

@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -20,6 +22,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <sys/stat.h>
 
 #include <memory>
 
@@ -139,7 +143,7 @@ private slots:
     }
 
     // A damaged file is kept aside under another name, the user is told where, and the list starts
-    // with the lines that could be read; the next change writes a new file.
+    // with the lines that could be read, written at once: a quit before any change keeps them.
     void aDamagedFileIsKeptAsideAndTheReadableLinesStay() {
         QVERIFY(QDir().mkpath(home->filePath(QStringLiteral("kodexa"))));
         const QByteArray damaged =
@@ -152,15 +156,54 @@ private slots:
         QCOMPARE(aside.size(), 1);
         QVERIFY2(problem.contains(aside.front()), qPrintable(problem));
         QCOMPARE(fileBytes(home->filePath(QStringLiteral("kodexa/") + aside.front())), damaged);
-        QVERIFY(!QFile::exists(listFile()));
+        QCOMPARE(fileBytes(listFile()), "Code\tBezeichnung\tRolle\n45000000\tBauarbeiten\tHauptgegenstand\n");
         QCOMPARE(codesOnThePage(), QStringList{"45000000 Bauleistung Hauptgegenstand"});
         QCOMPARE(window->MerklisteTab->ProblemLine->text(), problem);
+        window.reset();
+        QCOMPARE(start(), QString());
+        QCOMPARE(codesOnThePage(), QStringList{"45000000 Bauleistung Hauptgegenstand"});
 
         window->DBGrid1->selectRow(3);
         insertOn(window->DBGrid1);
         QCOMPARE(
             fileBytes(listFile()),
             "Code\tBezeichnung\tRolle\n45000000\tBauarbeiten\tHauptgegenstand\n03111000\tSaatgut\tZusatz\n");
+    }
+
+    // A FIFO (or any file that is not a plain one) at the list's name neither holds the start nor
+    // is replaced: the page says what stands there.
+    void aSpecialFileAtTheListsNameIsNeitherWaitedForNorReplaced() {
+        QVERIFY(QDir().mkpath(home->filePath(QStringLiteral("kodexa"))));
+        QVERIFY(::mkfifo(QFile::encodeName(listFile()).constData(), 0600) == 0);
+        const QString problem = start();
+        QVERIFY2(problem.contains(QStringLiteral("benannte Pipe")), qPrintable(problem));
+        window->DBGrid1->selectRow(3);
+        insertOn(window->DBGrid1);
+        QCOMPARE(window->Merkliste.size(), std::size_t(1));
+        struct stat status {};
+        QVERIFY(::lstat(QFile::encodeName(listFile()).constData(), &status) == 0 && S_ISFIFO(status.st_mode));
+    }
+
+    // The temporary files a killed save left go at the next start; one that may be another running
+    // program's save in progress, and the files kept aside, stay.
+    void staleTemporariesOfAKilledSaveAreRemoved() {
+        QVERIFY(QDir().mkpath(home->filePath(QStringLiteral("kodexa"))));
+        const QString stale = home->filePath(QStringLiteral("kodexa/merkliste.tsv.Ab12Cd"));
+        const QString fresh = home->filePath(QStringLiteral("kodexa/merkliste.tsv.Zz99Yy"));
+        const QString aside =
+            home->filePath(QStringLiteral("kodexa/merkliste.tsv.beschaedigt-20261210-101010"));
+        const QString other = home->filePath(QStringLiteral("kodexa/merkliste.tsv.Ab12C"));
+        for (const QString& name : {stale, fresh, aside, other})
+            writeFile(name, "Code\tBezeichnung\tRolle\n");
+        const QDateTime longAgo = QDateTime::currentDateTime().addSecs(-3600);
+        for (const QString& name : {stale, aside, other}) {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::ReadWrite) &&
+                    file.setFileTime(longAgo, QFileDevice::FileModificationTime));
+        }
+        QCOMPARE(start(), QString());
+        QVERIFY(!QFile::exists(stale));
+        QVERIFY(QFile::exists(fresh) && QFile::exists(aside) && QFile::exists(other));
     }
 
     // Where the folder cannot be made, the page says so and the list goes on in memory.

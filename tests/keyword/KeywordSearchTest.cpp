@@ -35,6 +35,7 @@ TEST(KeywordFolding, SpellingsOfOneWordShareItsKey) {
         {"  (PC)/Server:2007  ", {"pc", "server", "2007"}},
         {"", {}},
         {"\xFF\xC3 ab\xE2\x82", {"ab"}}, // malformed bytes end words
+        {"Ro\xCC\x88hre Cafe\xCC\x81", {"rohre", "cafe"}}, // combining accents, as some PDFs write them
     };
     for (const auto& [text, keys] : cases)
         EXPECT_EQ(keysOf(text), keys) << text;

@@ -72,6 +72,8 @@ TEST(Merkliste, ACodeIsAddedOnceAndTheFirstIsTheMainCode) {
     EXPECT_TRUE(list.empty());
     EXPECT_EQ(list.mainIndex(), std::nullopt);
     EXPECT_THROW(list.remove(0), std::out_of_range);
+    // A removed code may come back.
+    EXPECT_EQ(list.add("45000000", "Bauarbeiten"), Merkliste::Added::Added);
 }
 
 TEST(Merkliste, MixedKindsAreToldAndTheMainCodeIsCopiedFirst) {
@@ -134,6 +136,13 @@ TEST(Merkliste, ADamagedFileGivesTheLinesThatCanBeRead) {
         "Code\tBezeichnung\tRolle\n45000000\tBauarbeiten\tZusatz\n90919200\tx\tZusatz\n", knownTerms());
     EXPECT_FALSE(noMain.damaged);
     EXPECT_EQ(noMain.list.mainIndex(), 0u);
+    // Blank lines, as editors add at the end, are no damage.
+    for (const char* text : {"Code\tBezeichnung\tRolle\n45000000\tBauarbeiten\tZusatz\n\n",
+                             "Code\tBezeichnung\tRolle\r\n\r\n45000000\tBauarbeiten\tZusatz\r\n \t\n"}) {
+        const ReadList blank = readFileText(text, knownTerms());
+        EXPECT_FALSE(blank.damaged) << text;
+        EXPECT_EQ(blank.list.size(), 1u) << text;
+    }
 }
 
 TEST(Merkliste, TheExportIsACsvForGermanSpreadsheets) {

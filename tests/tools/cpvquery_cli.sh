@@ -428,6 +428,10 @@ case_keyword_words() {
     refused "option '--words' needs a value" --words
     run --words büro --limit 9454
     [ "$status" -eq 0 ] && [ -s out ] || fail "--limit 9454: status $status"
+    # The value counts, not its leading zeros.
+    run --words büro --limit 0000000005
+    [ "$status" -eq 0 ] && [ "$(wc -l <out)" -eq 5 ] || fail "--limit 0000000005: status $status, $(cat err)"
+    refused "option '--limit' takes a whole number from 1 to 9454, not '0000'" --words büro --limit 0000
 }
 
 run_case "$case_name" cpvquery_cli.sh
