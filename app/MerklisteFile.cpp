@@ -5,7 +5,10 @@
 #include <QDateTime>
 #include <QDir>
 
+#include <QFile>
+
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,12 +93,21 @@ uid_t MerklisteFile::ownerOf(const std::filesystem::path& file) {
 }
 
 std::filesystem::path MerklisteFile::standardPath() {
+    // The folders' names as bytes, whatever they hold: a name that is no UTF-8 stays the same name.
     std::filesystem::path base;
     if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && data[0] == '/')
         base = data;
     else
-        base = std::filesystem::path(QDir::homePath().toStdString()) / ".local" / "share";
+        base = homeFolder() / ".local" / "share";
     return base / "kodexa" / "merkliste.tsv";
+}
+
+std::filesystem::path MerklisteFile::homeFolder() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/')
+        return home;
+    if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr)
+        return user->pw_dir;
+    return std::filesystem::path(QFile::encodeName(QDir::homePath()).toStdString());
 }
 
 MerklisteFile::Loaded MerklisteFile::load(const merkliste::CodeTerms& terms) {

@@ -25,6 +25,8 @@ public:
     // $XDG_DATA_HOME/kodexa/merkliste.tsv, where XDG_DATA_HOME is unset, empty or not absolute
     // ~/.local/share/kodexa/merkliste.tsv.
     static std::filesystem::path standardPath();
+    // $HOME, else the user's entry in the password database.
+    static std::filesystem::path homeFolder();
 
     const std::filesystem::path& path() const { return path_; }
 

@@ -5,6 +5,7 @@
 #include "DBGrid.h"
 #include "DlgSearch.h"
 #include "KeywordSearchPage.h"
+#include "MerklisteFile.h"
 #include "MerklistePage.h"
 #include "SystemClock.h"
 
@@ -204,6 +205,44 @@ private slots:
         QCOMPARE(start(), QString());
         QVERIFY(!QFile::exists(stale));
         QVERIFY(QFile::exists(fresh) && QFile::exists(aside) && QFile::exists(other));
+    }
+
+    // A folder name that is no UTF-8 (Latin-1 "Laté") is the same folder when the list is written
+    // and read back, from XDG_DATA_HOME as from HOME, and no look-alike folder appears beside it.
+    void aFolderNameOutsideUtf8KeepsTheList() {
+        const std::string folder = QFile::encodeName(home->path()).toStdString() + "/Lat\xE9";
+        const QByteArray savedData = qgetenv("XDG_DATA_HOME"), savedHome = qgetenv("HOME");
+        for (const bool fromHome : {false, true}) {
+            if (fromHome) {
+                qunsetenv("XDG_DATA_HOME");
+                qputenv("HOME", QByteArray::fromStdString(folder));
+            } else {
+                qputenv("XDG_DATA_HOME", QByteArray::fromStdString(folder));
+            }
+            const std::filesystem::path path = MerklisteFile::standardPath();
+            QCOMPARE(path.native(), folder + (fromHome ? "/.local/share" : "") + "/kodexa/merkliste.tsv");
+            window = std::make_unique<TDlgSearchCPV>(&clock);
+            QCOMPARE(window->openMerkliste(path), QString());
+            window->show();
+            QApplication::setActiveWindow(window.get());
+            window->DBGrid1->selectRow(3);
+            insertOn(window->DBGrid1);
+            QCOMPARE(window->Merkliste.size(), std::size_t(1));
+            QCOMPARE(window->MerklisteTab->ProblemLine->text(), QString());
+            QVERIFY(std::filesystem::is_regular_file(path));
+            window = std::make_unique<TDlgSearchCPV>(&clock);
+            QCOMPARE(window->openMerkliste(path), QString());
+            QCOMPARE(window->Merkliste.size(), std::size_t(1));
+            window.reset();
+        }
+        const std::filesystem::path top(QFile::encodeName(home->path()).toStdString());
+        QCOMPARE(
+            std::distance(std::filesystem::directory_iterator(top), std::filesystem::directory_iterator()),
+            1);
+        qputenv("XDG_DATA_HOME", savedData);
+        qputenv("HOME", savedHome);
+        if (savedData.isEmpty())
+            qunsetenv("XDG_DATA_HOME");
     }
 
     // Where the folder cannot be made, the page says so and the list goes on in memory.
