@@ -87,6 +87,20 @@ void MerklisteFile::removeStaleTemporaries() const {
     }
 }
 
+std::optional<std::filesystem::path> MerklisteFile::linkTarget(std::filesystem::path name) {
+    constexpr int MostLinks = 40; // as the kernel follows them
+    for (int followed = 0; followed <= MostLinks; ++followed) {
+        std::error_code error;
+        if (!std::filesystem::is_symlink(name, error))
+            return name;
+        const std::filesystem::path link = std::filesystem::read_symlink(name, error);
+        if (error)
+            return name;
+        name = link.is_absolute() ? link : name.parent_path() / link;
+    }
+    return std::nullopt;
+}
+
 uid_t MerklisteFile::ownerOf(const std::filesystem::path& file) {
     struct stat status {};
     return ::lstat(file.c_str(), &status) == 0 ? status.st_uid : static_cast<uid_t>(-1);
@@ -118,6 +132,15 @@ MerklisteFile::Loaded MerklisteFile::load(const merkliste::CodeTerms& terms) {
     // No file, or a file where a folder of the path should be: no list yet (saving will tell).
     if (descriptor < 0 && (errno == ENOENT || errno == ENOTDIR))
         return loaded;
+    if (descriptor < 0 && errno == ELOOP) {
+        // A loop of links is the user's own making: told, and left as it is.
+        mayWrite_ = false;
+        loaded.problem =
+            QStringLiteral("Die Verweise auf die Merkliste „%1“ bilden eine Schleife. Sie bleiben "
+                           "unverändert; die Liste gilt nur bis zum Ende des Programms.")
+                .arg(shown(path_));
+        return loaded;
+    }
     struct stat status {};
     if (descriptor >= 0 && ::fstat(descriptor, &status) == 0 && !S_ISREG(status.st_mode)) {
         ::close(descriptor);
@@ -218,11 +241,18 @@ std::optional<QString> MerklisteFile::save(const merkliste::Merkliste& list) {
         return QStringLiteral(
                    "Die Merkliste wird nicht gespeichert, damit die unlesbare Datei „%1“ erhalten bleibt.")
             .arg(shown(path_));
+    // A link at the list's name is written through, into the folder it points to, made if need be
+    // (a list kept in a synced folder).
+    const std::optional<std::filesystem::path> target = linkTarget(path_);
+    if (!target)
+        return QStringLiteral("Die Merkliste „%1“ kann nicht gespeichert werden: die Verweise auf die Datei "
+                              "bilden eine Schleife.")
+            .arg(shown(path_));
     std::error_code error;
-    std::filesystem::create_directories(path_.parent_path(), error);
+    std::filesystem::create_directories(target->parent_path(), error);
     if (error)
         return QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden: %2.")
-            .arg(shown(path_.parent_path()), QString::fromStdString(error.message()));
+            .arg(shown(target->parent_path()), QString::fromStdString(error.message()));
     report::OutputFile file(path_);
     const std::string text = list.fileText();
     if (!file.open() ||

@@ -45,6 +45,8 @@ private:
     // Removes the temporary files of saves that a killed program left beside the list.
     void removeStaleTemporaries() const;
     static uid_t ownerOf(const std::filesystem::path& file);
+    // Where a chain of links at the name ends (the name itself when it is no link); none for a loop.
+    static std::optional<std::filesystem::path> linkTarget(std::filesystem::path name);
 
     std::filesystem::path path_;
     // A file that could not be read whole and could not be moved aside is never written over.

@@ -14,6 +14,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -243,6 +244,32 @@ private slots:
         qputenv("HOME", savedHome);
         if (savedData.isEmpty())
             qunsetenv("XDG_DATA_HOME");
+    }
+
+    // A link at the list's name to a file not made yet (a synced folder's list) is kept: the list
+    // is written where it points, also into a folder that does not exist yet. A loop is reported.
+    void aLinkToAListNotYetMadeIsKeptAndWrittenThrough() {
+        QVERIFY(QDir().mkpath(home->filePath(QStringLiteral("kodexa"))));
+        for (const QString& target :
+             {QStringLiteral("synced/merkliste.tsv"), QStringLiteral("new/folder/merkliste.tsv")}) {
+            QFile::remove(listFile());
+            QVERIFY(QFile::link(home->filePath(target), listFile()));
+            QCOMPARE(start(), QString());
+            window->DBGrid1->selectRow(3);
+            insertOn(window->DBGrid1);
+            QCOMPARE(window->MerklisteTab->ProblemLine->text(), QString());
+            QVERIFY(QFileInfo(listFile()).isSymLink());
+            QVERIFY(fileBytes(home->filePath(target)).contains("03111000\tSaatgut"));
+            window.reset();
+        }
+        QFile::remove(listFile());
+        QVERIFY(QFile::link(listFile(), listFile()));
+        const QString problem = start();
+        QVERIFY2(problem.contains(QStringLiteral("Schleife")), qPrintable(problem));
+        QVERIFY(QFileInfo(listFile()).isSymLink());
+        QVERIFY(QDir(home->filePath(QStringLiteral("kodexa")))
+                    .entryList({QStringLiteral("*beschaedigt*")})
+                    .isEmpty());
     }
 
     // Where the folder cannot be made, the page says so and the list goes on in memory.
