@@ -30,12 +30,14 @@
 #include "TreeWidgetNodes.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -540,25 +542,64 @@ void TDlgSearchCPV::addToMerkliste(const std::optional<CopiedRecord>& record, QW
         return;
     const bool added = Merkliste.add(record->code, record->description) == merkliste::Merkliste::Added::Added;
     const QString code = toQString(record->code);
-    const QString outcome = added ? QStringLiteral("%1 zur Merkliste hinzugefügt").arg(code)
-                                  : QStringLiteral("%1 steht schon auf der Merkliste").arg(code);
+    QString outcome = added ? QStringLiteral("%1 zur Merkliste hinzugefügt").arg(code)
+                            : QStringLiteral("%1 steht schon auf der Merkliste").arg(code);
     if (added) {
         MerklisteTab->showList(static_cast<int>(Merkliste.size()) - 1);
-        merklisteChanged();
+        if (const std::optional<QString> unsaved = merklisteChanged())
+            outcome = QStringLiteral("%1 zur Merkliste hinzugefügt, aber nicht gespeichert: %2")
+                          .arg(code, *unsaved);
     }
     QToolTip::showText(from->mapToGlobal(from->rect().center()), outcome, from, {}, MerklisteOutcomeMs);
     announceToAssistiveTechnology(*this, outcome);
 }
 
-void TDlgSearchCPV::merklisteChanged() {
+std::optional<QString> TDlgSearchCPV::merklisteChanged() {
     if (!merklisteFile_)
-        return;
+        return std::nullopt;
     // The list goes on in memory where it cannot be written; the page says so until a write works.
-    if (const std::optional<QString> problem = merklisteFile_->save(Merkliste))
+    std::optional<QString> problem = merklisteFile_->save(Merkliste);
+    merklisteUnsaved_ = problem.has_value();
+    if (problem)
         MerklisteTab->showProblem(*problem +
                                   QStringLiteral(" Die Liste gilt weiter, bis das Programm endet."));
     else
         MerklisteTab->showProblem(QString());
+    return problem;
+}
+
+bool TDlgSearchCPV::mayEnd() {
+    if (!merklisteUnsaved_ || Merkliste.empty())
+        return true;
+    QMessageBox box(
+        QMessageBox::Warning, QStringLiteral("Merkliste nicht gespeichert"),
+        QStringLiteral("Die Merkliste mit %1 Code(s) konnte nicht gespeichert werden und geht beim "
+                       "Beenden verloren. Exportieren Sie sie vorher als CSV-Datei?")
+            .arg(Merkliste.size()),
+        QMessageBox::NoButton, this);
+    QPushButton* exportFirst = box.addButton(QStringLiteral("&Exportieren …"), QMessageBox::AcceptRole);
+    QPushButton* endAnyway = box.addButton(QStringLiteral("&Trotzdem beenden"), QMessageBox::DestructiveRole);
+    box.addButton(QStringLiteral("&Abbrechen"), QMessageBox::RejectRole);
+    box.setDefaultButton(exportFirst);
+    box.exec();
+    if (box.clickedButton() == endAnyway)
+        return true;
+    if (box.clickedButton() != exportFirst)
+        return false;
+    bool exported = false;
+    guarded(this, [&] {
+        const std::size_t before = exportCount_;
+        exportMerkliste();
+        exported = exportCount_ != before;
+    });
+    return exported;
+}
+
+void TDlgSearchCPV::closeEvent(QCloseEvent* event) {
+    if (mayEnd())
+        QMainWindow::closeEvent(event);
+    else
+        event->ignore();
 }
 
 void TDlgSearchCPV::exportMerkliste() {
@@ -577,6 +618,7 @@ void TDlgSearchCPV::exportMerkliste() {
         throw std::runtime_error(QStringLiteral("Die Merkliste kann nicht nach „%1“ exportiert werden: %2")
                                      .arg(name, file.errorString())
                                      .toStdString());
+    ++exportCount_;
 }
 
 void TDlgSearchCPV::showTreePage() {
@@ -587,7 +629,8 @@ void TDlgSearchCPV::showTreePage() {
 }
 
 void TDlgSearchCPV::Beenden1Click() {
-    QCoreApplication::quit();
+    if (mayEnd())
+        QCoreApplication::quit();
 }
 
 void TDlgSearchCPV::MenuAboutClick() {

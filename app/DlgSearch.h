@@ -115,9 +115,13 @@ public:
     // Adds a view's current record to the Merkliste and says so briefly, to screen readers too.
     void addToMerkliste(const std::optional<CopiedRecord>& record, QWidget* from);
     void exportMerkliste();
+    // Whether the program may end now: where the Merkliste holds codes that could not be saved,
+    // the user chooses to export them first, to end anyway, or to stay.
+    bool mayEnd();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createTables();
@@ -136,7 +140,10 @@ private:
     // Runs a handler through the application's default error report.
     template <typename Handler> void handle(Handler handler);
 
-    void merklisteChanged();
+    // Writes the list after a change; the reason, in German, where it could not be saved.
+    std::optional<QString> merklisteChanged();
+    bool merklisteUnsaved_ = false;
+    std::size_t exportCount_ = 0; // exports written, so that ending after one can tell it worked
 
     std::unique_ptr<tree::TreeNodes> treeNodes_;
     merkliste::CodeTerms codeTerms_;

@@ -9,6 +9,7 @@
 #include "MerklistePage.h"
 #include "SystemClock.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QDateTime>
@@ -283,10 +284,35 @@ private slots:
         QVERIFY2(problem.contains(QStringLiteral("kann nicht angelegt werden")) &&
                      problem.contains(QStringLiteral("bis das Programm endet")),
                  qPrintable(problem));
+        QVERIFY2(lastAnnouncement(*window).startsWith(
+                     QStringLiteral("03111000 zur Merkliste hinzugefügt, aber nicht gespeichert: ")),
+                 qPrintable(lastAnnouncement(*window)));
         insertOn(window->DBGrid1); // no second message, and nothing written over
         QCOMPARE(window->MerklisteTab->ProblemLine->text(), problem);
         QCOMPARE(fileBytes(home->filePath(QStringLiteral("kodexa"))),
                  QByteArray("a file where the folder would be"));
+
+        // Ending asks first: to stay, to export (and end once it is written), or to end anyway.
+        auto answerWith = [](const QString& button) {
+            QTimer::singleShot(0, [button] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box != nullptr);
+                for (QAbstractButton* candidate : box->buttons())
+                    if (candidate->text() == button)
+                        candidate->click();
+            });
+        };
+        answerWith(QStringLiteral("&Abbrechen"));
+        QVERIFY(!window->close());
+        QVERIFY(window->isVisible());
+        const QString csv = home->filePath(QStringLiteral("gerettet.csv"));
+        window->AskExportFileName = [&] { return csv; };
+        answerWith(QStringLiteral("&Exportieren …"));
+        QVERIFY(window->close());
+        QVERIFY(fileBytes(csv).contains("03111000;Saatgut"));
+        window->show();
+        answerWith(QStringLiteral("&Trotzdem beenden"));
+        QVERIFY(window->mayEnd());
     }
 
     void theExportIsWrittenOrReported() {
