@@ -31,7 +31,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -534,7 +536,49 @@ QString TDlgSearchCPV::openMerkliste(const std::filesystem::path& file) {
     Merkliste = std::move(loaded.list);
     MerklisteTab->showList(0);
     MerklisteTab->showProblem(loaded.problem);
+    watchMerklisteFile();
     return loaded.problem;
+}
+
+void TDlgSearchCPV::watchMerklisteFile() {
+    if (!merklisteFile_)
+        return;
+    if (merklisteWatcher_ == nullptr) {
+        merklisteWatcher_ = new QFileSystemWatcher(this);
+        connect(merklisteWatcher_, &QFileSystemWatcher::fileChanged, this,
+                [this] { merklisteFileChanged(); });
+        connect(merklisteWatcher_, &QFileSystemWatcher::directoryChanged, this,
+                [this] { merklisteFileChanged(); });
+    }
+    // The folder tells of a save's rename, which replaces the file the watch was on.
+    const std::filesystem::path& path = merklisteFile_->path();
+    for (const std::filesystem::path& watched : {path.parent_path(), path}) {
+        const QString name = QFile::decodeName(QByteArray::fromStdString(watched.native()));
+        std::error_code error;
+        if (!merklisteWatcher_->files().contains(name) && !merklisteWatcher_->directories().contains(name) &&
+            std::filesystem::exists(watched, error))
+            merklisteWatcher_->addPath(name);
+    }
+}
+
+void TDlgSearchCPV::merklisteFileChanged() {
+    watchMerklisteFile();
+    // A list that this program could not save is not replaced: its codes are only here.
+    if (!merklisteFile_ || merklisteUnsaved_)
+        return;
+    if (std::optional<merkliste::Merkliste> theirs = merklisteFile_->changedOutside()) {
+        Merkliste = std::move(*theirs);
+        showMerklisteKeepingCurrent();
+    }
+}
+
+void TDlgSearchCPV::showMerklisteKeepingCurrent() {
+    int current = 0;
+    if (const QTreeWidgetItem* item = MerklisteTab->Entries->currentItem())
+        for (std::size_t i = 0; i < Merkliste.size(); ++i)
+            if (toQString(Merkliste.entries()[i].code) == item->text(0))
+                current = static_cast<int>(i);
+    MerklisteTab->showList(current);
 }
 
 void TDlgSearchCPV::addToMerkliste(const std::optional<CopiedRecord>& record, QWidget* from) {
@@ -558,8 +602,12 @@ std::optional<QString> TDlgSearchCPV::merklisteChanged() {
     if (!merklisteFile_)
         return std::nullopt;
     // The list goes on in memory where it cannot be written; the page says so until a write works.
+    const merkliste::Merkliste before = Merkliste;
     std::optional<QString> problem = merklisteFile_->save(Merkliste);
     merklisteUnsaved_ = problem.has_value();
+    if (!Merkliste.sameCodesAs(before)) // joined with another program's changes
+        showMerklisteKeepingCurrent();
+    watchMerklisteFile();
     if (problem)
         MerklisteTab->showProblem(*problem +
                                   QStringLiteral(" Die Liste gilt weiter, bis das Programm endet."));

@@ -14,6 +14,7 @@
 #include <string>
 
 class QAction;
+class QFileSystemWatcher;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -148,6 +149,12 @@ private:
     std::unique_ptr<tree::TreeNodes> treeNodes_;
     merkliste::CodeTerms codeTerms_;
     std::unique_ptr<MerklisteFile> merklisteFile_;
+    // Tells when another program changed the list's file, so that the page shows its list.
+    QFileSystemWatcher* merklisteWatcher_ = nullptr;
+    void watchMerklisteFile();
+    void merklisteFileChanged();
+    // Shows the list again after it changed elsewhere, keeping the current code current.
+    void showMerklisteKeepingCurrent();
     std::unique_ptr<tree::ProgressIndicator> treeProgress_;
     SystemClock* clock_;
     std::unique_ptr<SystemClock> ownClock_;

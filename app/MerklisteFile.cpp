@@ -9,6 +9,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -101,6 +102,23 @@ std::optional<std::filesystem::path> MerklisteFile::linkTarget(std::filesystem::
     return std::nullopt;
 }
 
+MerklisteFile::ListLock::ListLock(const std::filesystem::path& list) {
+    // A lock file of its own beside the list: the list itself is replaced by every save. A lock
+    // held longer than a save takes belongs to a program that hangs; the save goes on without it.
+    const std::filesystem::path name = list.parent_path() / ("." + list.filename().native() + ".lock");
+    descriptor_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_NOCTTY | O_CLOEXEC, 0600);
+    for (int attempt = 0; descriptor_ >= 0 && attempt < 200; ++attempt) {
+        if (::flock(descriptor_, LOCK_EX | LOCK_NB) == 0)
+            return;
+        ::usleep(5000);
+    }
+}
+
+MerklisteFile::ListLock::~ListLock() {
+    if (descriptor_ >= 0)
+        ::close(descriptor_); // which releases the lock
+}
+
 uid_t MerklisteFile::ownerOf(const std::filesystem::path& file) {
     struct stat status {};
     return ::lstat(file.c_str(), &status) == 0 ? status.st_uid : static_cast<uid_t>(-1);
@@ -124,15 +142,64 @@ std::filesystem::path MerklisteFile::homeFolder() {
     return std::filesystem::path(QFile::encodeName(QDir::homePath()).toStdString());
 }
 
-MerklisteFile::Loaded MerklisteFile::load(const merkliste::CodeTerms& terms) {
-    Loaded loaded;
-    removeStaleTemporaries();
+MerklisteFile::Contents MerklisteFile::readContents() const {
+    Contents contents;
     // Opened without waiting, so that a FIFO or a device at the list's name cannot hold the start.
     const int descriptor = ::open(path_.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     // No file, or a file where a folder of the path should be: no list yet (saving will tell).
     if (descriptor < 0 && (errno == ENOENT || errno == ENOTDIR))
-        return loaded;
+        return contents;
     if (descriptor < 0 && errno == ELOOP) {
+        contents.state = Contents::LinkLoop;
+        return contents;
+    }
+    struct stat status {};
+    if (descriptor >= 0 && ::fstat(descriptor, &status) == 0 && !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        contents.state = Contents::Special;
+        contents.failure = kindOfSpecialFile(status.st_mode);
+        return contents;
+    }
+    contents.state = Contents::Failed;
+    if (descriptor < 0) {
+        contents.failure = readFailure(errno);
+        return contents;
+    }
+    if (status.st_size > MaxFileBytes) {
+        ::close(descriptor);
+        contents.failure = QStringLiteral("größer als %1 MB").arg(MaxFileBytes / (1024 * 1024));
+        return contents;
+    }
+    std::string& bytes = contents.bytes;
+    bytes.resize(static_cast<std::size_t>(MaxFileBytes) + 1);
+    std::size_t got = 0;
+    for (ssize_t n = 1; n > 0 && got < bytes.size();) {
+        n = ::read(descriptor, bytes.data() + got, bytes.size() - got);
+        if (n > 0)
+            got += static_cast<std::size_t>(n);
+        else if (n < 0 && errno == EINTR)
+            n = 1;
+        else if (n < 0)
+            contents.failure = readFailure(errno);
+    }
+    ::close(descriptor);
+    bytes.resize(got);
+    if (contents.failure.isEmpty() && got > static_cast<std::size_t>(MaxFileBytes))
+        contents.failure = QStringLiteral("größer als %1 MB").arg(MaxFileBytes / (1024 * 1024));
+    if (contents.failure.isEmpty())
+        contents.state = Contents::Read;
+    return contents;
+}
+
+MerklisteFile::Loaded MerklisteFile::load(const merkliste::CodeTerms& terms) {
+    Loaded loaded;
+    terms_ = &terms;
+    removeStaleTemporaries();
+    const Contents contents = readContents();
+    switch (contents.state) {
+    case Contents::Missing:
+        return loaded;
+    case Contents::LinkLoop:
         // A loop of links is the user's own making: told, and left as it is.
         mayWrite_ = false;
         loaded.problem =
@@ -140,50 +207,28 @@ MerklisteFile::Loaded MerklisteFile::load(const merkliste::CodeTerms& terms) {
                            "unverändert; die Liste gilt nur bis zum Ende des Programms.")
                 .arg(shown(path_));
         return loaded;
-    }
-    struct stat status {};
-    if (descriptor >= 0 && ::fstat(descriptor, &status) == 0 && !S_ISREG(status.st_mode)) {
-        ::close(descriptor);
+    case Contents::Special:
         mayWrite_ = false;
         loaded.problem =
             QStringLiteral("Unter dem Namen der Merkliste „%1“ steht %2, keine gewöhnliche Datei. "
                            "Sie wird weder gelesen noch ersetzt; die Liste gilt nur bis zum Ende "
                            "des Programms. Entfernen oder verschieben Sie sie, um die Merkliste "
                            "wieder zu speichern.")
-                .arg(shown(path_), kindOfSpecialFile(status.st_mode));
+                .arg(shown(path_), contents.failure);
         return loaded;
+    case Contents::Read:
+    case Contents::Failed:
+        break;
     }
-    std::string bytes;
-    bool whole = false;
-    QString failure;
-    if (descriptor < 0) {
-        failure = readFailure(errno);
-    } else if (status.st_size > MaxFileBytes) {
-        failure = QStringLiteral("größer als %1 MB").arg(MaxFileBytes / (1024 * 1024));
-    } else {
-        bytes.resize(static_cast<std::size_t>(MaxFileBytes) + 1);
-        std::size_t got = 0;
-        for (ssize_t n = 1; n > 0 && got < bytes.size();) {
-            n = ::read(descriptor, bytes.data() + got, bytes.size() - got);
-            if (n > 0)
-                got += static_cast<std::size_t>(n);
-            else if (n < 0 && errno == EINTR)
-                n = 1;
-            else if (n < 0)
-                failure = readFailure(errno);
-        }
-        bytes.resize(got);
-        whole = failure.isEmpty() && got <= static_cast<std::size_t>(MaxFileBytes);
-        if (failure.isEmpty() && !whole)
-            failure = QStringLiteral("größer als %1 MB").arg(MaxFileBytes / (1024 * 1024));
-    }
-    if (descriptor >= 0)
-        ::close(descriptor);
+    const bool whole = contents.state == Contents::Read;
+    const QString& failure = contents.failure;
+    const std::string& bytes = contents.bytes;
     merkliste::ReadList read;
     if (whole)
         read = merkliste::readFileText(bytes, terms);
     if (whole && !read.damaged) {
         loaded.list = std::move(read.list);
+        base_ = loaded.list;
         return loaded;
     }
     loaded.list = std::move(read.list);
@@ -236,7 +281,7 @@ std::filesystem::path MerklisteFile::keepAside() {
     return {};
 }
 
-std::optional<QString> MerklisteFile::save(const merkliste::Merkliste& list) {
+std::optional<QString> MerklisteFile::save(merkliste::Merkliste& list) {
     if (!mayWrite_)
         return QStringLiteral(
                    "Die Merkliste wird nicht gespeichert, damit die unlesbare Datei „%1“ erhalten bleibt.")
@@ -253,6 +298,17 @@ std::optional<QString> MerklisteFile::save(const merkliste::Merkliste& list) {
     if (error)
         return QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden: %2.")
             .arg(shown(target->parent_path()), QString::fromStdString(error.message()));
+    // Another program may have changed the file since this one read or wrote it: under the lock
+    // that both take, its changes and this one's are joined, so that neither loses a code.
+    const ListLock lock(*target);
+    if (terms_ != nullptr) {
+        const Contents latest = readContents();
+        if (latest.state == Contents::Read) {
+            merkliste::ReadList theirs = merkliste::readFileText(latest.bytes, *terms_);
+            if (!theirs.damaged && !theirs.list.sameCodesAs(base_))
+                list = merkliste::mergeChanges(base_, list, theirs.list);
+        }
+    }
     report::OutputFile file(path_);
     const std::string text = list.fileText();
     if (!file.open() ||
@@ -260,7 +316,21 @@ std::optional<QString> MerklisteFile::save(const merkliste::Merkliste& list) {
         !file.commit())
         return QStringLiteral("Die Merkliste kann nicht in „%1“ gespeichert werden: %2.")
             .arg(shown(path_), file.errorString());
+    base_ = list;
     return std::nullopt;
+}
+
+std::optional<merkliste::Merkliste> MerklisteFile::changedOutside() {
+    if (terms_ == nullptr || !mayWrite_)
+        return std::nullopt;
+    const Contents latest = readContents();
+    if (latest.state != Contents::Read)
+        return std::nullopt;
+    merkliste::ReadList theirs = merkliste::readFileText(latest.bytes, *terms_);
+    if (theirs.damaged || theirs.list.sameCodesAs(base_))
+        return std::nullopt;
+    base_ = theirs.list;
+    return std::move(theirs.list);
 }
 
 } // namespace kodexa

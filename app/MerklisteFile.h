@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace kodexa {
 
@@ -36,10 +37,34 @@ public:
     };
     Loaded load(const merkliste::CodeTerms& terms);
 
-    // Writes the whole list; on failure, the reason in German and the old file as it was.
-    std::optional<QString> save(const merkliste::Merkliste& list);
+    // Writes the whole list, joined with what another program changed in the file meanwhile (the
+    // list then holds both programs' changes); on failure, the reason in German and the old file
+    // as it was.
+    std::optional<QString> save(merkliste::Merkliste& list);
+    // The list as another program left the file, where that differs from what this one last read
+    // or wrote; nothing when it does not or the file cannot be read whole.
+    std::optional<merkliste::Merkliste> changedOutside();
 
 private:
+    // The file's bytes as they are now, without waiting on what is not a plain file.
+    struct Contents {
+        enum State { Missing, LinkLoop, Special, Failed, Read } state = Missing;
+        std::string bytes;
+        QString failure; // why it could not be read, or what stands there instead
+    };
+    Contents readContents() const;
+    // Held while the file is read and written again, by every program that keeps this list.
+    class ListLock {
+    public:
+        explicit ListLock(const std::filesystem::path& list);
+        ~ListLock();
+        ListLock(const ListLock&) = delete;
+        ListLock& operator=(const ListLock&) = delete;
+
+    private:
+        int descriptor_ = -1;
+    };
+
     // Moves a file that could not be read whole aside; returns its new name, empty if it stayed.
     std::filesystem::path keepAside();
     // Removes the temporary files of saves that a killed program left beside the list.
@@ -49,6 +74,8 @@ private:
     static std::optional<std::filesystem::path> linkTarget(std::filesystem::path name);
 
     std::filesystem::path path_;
+    const merkliste::CodeTerms* terms_ = nullptr; // the load's, which outlive this file
+    merkliste::Merkliste base_;                   // the list as last read or written here
     // A file that could not be read whole and could not be moved aside is never written over.
     bool mayWrite_ = true;
 };

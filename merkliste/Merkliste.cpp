@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <unordered_set>
 
 namespace kodexa::merkliste {
 namespace {
@@ -131,6 +132,12 @@ bool Merkliste::mixesKinds() const {
                        [&](const Entry& e) { return kindOf(e.code) != kindOf(entries_.front().code); });
 }
 
+bool Merkliste::sameCodesAs(const Merkliste& other) const {
+    return mainCode_ == other.mainCode_ &&
+           std::equal(entries_.begin(), entries_.end(), other.entries_.begin(), other.entries_.end(),
+                      [](const Entry& a, const Entry& b) { return a.code == b.code; });
+}
+
 std::string Merkliste::copyText() const {
     std::string text;
     const auto line = [&](const Entry& e) { text += e.code + ' ' + e.term + '\n'; };
@@ -208,6 +215,49 @@ ReadList readFileText(std::string_view utf8, const CodeTerms& terms) {
         if (read.list.entries()[i].code == main)
             read.list.makeMain(i);
     return read;
+}
+
+Merkliste mergeChanges(const Merkliste& base, const Merkliste& ours, const Merkliste& theirs) {
+    auto codesOf = [](const Merkliste& list) {
+        std::unordered_set<std::string> codes;
+        for (const Entry& entry : list.entries())
+            codes.insert(entry.code);
+        return codes;
+    };
+    const auto inBase = codesOf(base), inOurs = codesOf(ours), inTheirs = codesOf(theirs);
+    // The codes of base a side kept, in that side's order.
+    auto keptInOrder = [&](const Merkliste& side, const std::unordered_set<std::string>& others) {
+        std::vector<std::string> codes;
+        for (const Entry& entry : side.entries())
+            if (inBase.count(entry.code) && others.count(entry.code))
+                codes.push_back(entry.code);
+        return codes;
+    };
+    const bool weReordered = keptInOrder(ours, inOurs) != keptInOrder(base, inOurs);
+    const Merkliste& leading = weReordered ? ours : theirs;
+    const Merkliste& following = weReordered ? theirs : ours;
+    const auto& inFollowing = weReordered ? inTheirs : inOurs;
+    Merkliste merged;
+    for (const Entry& entry : leading.entries())
+        if (!inBase.count(entry.code) || inFollowing.count(entry.code))
+            merged.add(entry.code, entry.term);
+    for (const Entry& entry : following.entries())
+        if (!inBase.count(entry.code))
+            merged.add(entry.code, entry.term);
+    auto mainOf = [](const Merkliste& list) {
+        const std::optional<std::size_t> main = list.mainIndex();
+        return main ? list.entries()[*main].code : std::string();
+    };
+    const std::string baseMain = mainOf(base), ourMain = mainOf(ours), theirMain = mainOf(theirs);
+    // A list both began from nothing keeps the file's main code: its first code came first.
+    const std::string& main = baseMain.empty()        ? (theirMain.empty() ? ourMain : theirMain)
+                              : ourMain != baseMain   ? ourMain
+                              : theirMain != baseMain ? theirMain
+                                                      : baseMain;
+    for (std::size_t i = 0; i < merged.size(); ++i)
+        if (merged.entries()[i].code == main)
+            merged.makeMain(i);
+    return merged;
 }
 
 } // namespace kodexa::merkliste

@@ -56,6 +56,8 @@ public:
     std::optional<std::size_t> mainIndex() const;
     // Whether the codes are of more than one kind of contract.
     bool mixesKinds() const;
+    // Whether both hold the same codes in the same order with the same main code.
+    bool sameCodesAs(const Merkliste& other) const;
 
     // The whole list as text to paste, main code first, one "code description" a line.
     std::string copyText() const;
@@ -79,5 +81,11 @@ struct ReadList {
     bool damaged = false;
 };
 ReadList readFileText(std::string_view utf8, const CodeTerms& terms);
+
+// Two programs' changes to one list: `ours` and `theirs` both grew from `base`. Codes either side
+// added are kept, codes either side removed are gone, the order is the one of the side that
+// reordered (ours where both did), and a main code either side chose wins (ours where both did;
+// theirs, the file's, where both began from an empty list).
+Merkliste mergeChanges(const Merkliste& base, const Merkliste& ours, const Merkliste& theirs);
 
 } // namespace kodexa::merkliste

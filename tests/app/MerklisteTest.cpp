@@ -173,6 +173,47 @@ private slots:
             "Code\tBezeichnung\tRolle\n45000000\tBauarbeiten\tHauptgegenstand\n03111000\tSaatgut\tZusatz\n");
     }
 
+    // Two programs on one list: each change is joined with what the other wrote, and each page shows
+    // the other's changes without a new start.
+    void twoProgramsKeepEachOthersCodes() {
+        QCOMPARE(start(), QString());
+        auto other = std::make_unique<TDlgSearchCPV>(&clock);
+        QCOMPARE(other->openMerkliste(listFile().toStdString()), QString());
+        other->show();
+        auto addRow = [this](TDlgSearchCPV& program, int row) {
+            QApplication::setActiveWindow(&program);
+            program.DBGrid1->selectRow(row); // 03000000, 03100000, 03110000, 03111000
+            insertOn(program.DBGrid1);
+        };
+        addRow(*window, 0);
+        addRow(*other, 1);
+        addRow(*window, 3);
+        addRow(*other, 2);
+        const QByteArray all = "Code\tBezeichnung\tRolle\n03000000\t";
+        QVERIFY(fileBytes(listFile()).startsWith(all));
+        auto codesOf = [](const TDlgSearchCPV& program) {
+            QStringList codes;
+            for (const merkliste::Entry& entry : program.Merkliste.entries())
+                codes << QString::fromStdString(entry.code);
+            return codes;
+        };
+        const QStringList four{"03000000", "03100000", "03111000", "03110000"};
+        QCOMPARE(codesOf(*other), four);
+        QTRY_COMPARE(codesOf(*window), four);
+        // A removes what B added; B's page follows.
+        window->PageControl1->setCurrentWidget(window->MerklisteTab);
+        window->MerklisteTab->Entries->setCurrentItem(window->MerklisteTab->Entries->topLevelItem(1));
+        window->MerklisteTab->removeCurrent();
+        const QStringList three{"03000000", "03111000", "03110000"};
+        QTRY_COMPARE(codesOf(*other), three);
+        QCOMPARE(other->MerklisteTab->Entries->topLevelItemCount(), 3);
+        window.reset();
+        other.reset();
+        QCOMPARE(start(), QString());
+        QCOMPARE(codesOf(*window), three);
+        QCOMPARE(codesOnThePage().front(), QStringLiteral("03000000 Lieferung Hauptgegenstand"));
+    }
+
     // A FIFO (or any file that is not a plain one) at the list's name neither holds the start nor
     // is replaced: the page says what stands there.
     void aSpecialFileAtTheListsNameIsNeitherWaitedForNorReplaced() {

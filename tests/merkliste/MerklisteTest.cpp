@@ -145,6 +145,53 @@ TEST(Merkliste, ADamagedFileGivesTheLinesThatCanBeRead) {
     }
 }
 
+// Two programs' changes to one list, each written as "codes in order, * before the main code".
+TEST(Merkliste, TwoProgramsChangesAreJoined) {
+    auto listOf = [](std::string_view codes) {
+        Merkliste list;
+        std::string main;
+        for (std::size_t at = 0; at < codes.size();) {
+            std::size_t end = std::min(codes.find(' ', at), codes.size());
+            std::string code(codes.substr(at, end - at));
+            if (code.starts_with('*'))
+                main = code = code.substr(1);
+            list.add(code, "t");
+            at = end + 1;
+        }
+        for (std::size_t i = 0; i < list.size(); ++i)
+            if (list.entries()[i].code == main)
+                list.makeMain(i);
+        return list;
+    };
+    auto shown = [](const Merkliste& list) {
+        std::string text;
+        for (std::size_t i = 0; i < list.size(); ++i)
+            text += (i ? " " : "") + std::string(list.roleOf(i) == Role::Main ? "*" : "") +
+                    list.entries()[i].code;
+        return text;
+    };
+    const struct {
+        const char* what;
+        const char* base;
+        const char* ours;
+        const char* theirs;
+        const char* joined;
+    } cases[] = {
+        {"both add", "*A B", "*A B C", "*A B D", "*A B D C"},
+        {"both add to an empty list", "", "*C", "*D", "*D C"},
+        {"we remove, they add", "*A B", "*A", "*A B D", "*A D"},
+        {"they remove what we keep", "*A B C", "*A B C E", "*A C", "*A C E"},
+        {"both remove the same", "*A B", "*A", "*A", "*A"},
+        {"we reorder, they add", "*A B C", "*C A B", "*A B C D", "*C A B D"},
+        {"they reorder, we add", "*A B C", "*A B C E", "*B C A", "*B C A E"},
+        {"we choose the main code", "*A B", "A *B", "*A B D", "A *B D"},
+        {"they choose it", "*A B", "*A B C", "A *B", "A *B C"},
+        {"they remove the main code", "*A B", "*A B C", "*B", "*B C"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(shown(mergeChanges(listOf(c.base), listOf(c.ours), listOf(c.theirs))), c.joined) << c.what;
+}
+
 TEST(Merkliste, TheExportIsACsvForGermanSpreadsheets) {
     Merkliste list = threeKinds();
     EXPECT_EQ(list.csvText(), "\xEF\xBB\xBF"
