@@ -450,8 +450,9 @@ KeywordHit KeywordIndex::hitOf(std::uint32_t index, float score) const {
                       std::string(terms_.substr(code.termOffset, code.termLength)), score};
 }
 
-void KeywordIndex::offerBroaderCodes(std::uint32_t best, std::vector<KeywordHit>& hits,
-                                     std::size_t limit) const {
+std::vector<std::uint32_t> KeywordIndex::offerBroaderCodes(std::uint32_t best, std::vector<KeywordHit>& hits,
+                                                           std::size_t limit) const {
+    std::vector<std::uint32_t> offered;
     // A title's buyer often names the contract by a broad code: the best code's group and division
     // follow the first few codes, where they are not among them already.
     const std::string_view code = codeAt(best);
@@ -465,9 +466,11 @@ void KeywordIndex::offerBroaderCodes(std::uint32_t best, std::vector<KeywordHit>
             std::any_of(hits.begin(), hits.end(), [&](const KeywordHit& hit) { return hit.code == broader; }))
             continue;
         hits.insert(hits.begin() + static_cast<std::ptrdiff_t>(at++), hitOf(index.front(), 0.0f));
+        offered.push_back(index.front());
     }
     if (hits.size() > limit)
         hits.resize(limit);
+    return offered;
 }
 
 std::vector<std::uint32_t> KeywordIndex::codesBeginning(const std::vector<std::string>& prefixes) const {
@@ -762,8 +765,13 @@ std::vector<KeywordHit> KeywordIndex::search(std::string_view utf8Query, std::si
     for (std::size_t i = 0; i < shown; ++i)
         hits.push_back(hitOf(candidates[i].code, candidates[i].score));
     // A title: several subject words, or procurement's words around its subject.
-    if (options.broaderCodes && (units.size() >= FamilyUnits || query.setAside) && shown > 0)
-        offerBroaderCodes(candidates[0].code, hits, limit);
+    if (options.broaderCodes && (units.size() >= FamilyUnits || query.setAside) && shown > 0) {
+        // The broader codes count among those found where no word met them.
+        for (std::uint32_t broader : offerBroaderCodes(candidates[0].code, hits, limit))
+            if (found != nullptr && std::none_of(candidates.begin(), candidates.end(),
+                                                 [broader](const Candidate& c) { return c.code == broader; }))
+                ++*found;
+    }
     for (QueryUnit& unit : units)
         giveBack(std::move(unit.quality));
     return hits;

@@ -136,7 +136,9 @@ private:
     std::vector<std::string> decompose(std::string_view key) const;
     bool isKnownPart(std::string_view part) const;
     // The best code's group and division among a title's hits.
-    void offerBroaderCodes(std::uint32_t best, std::vector<KeywordHit>& hits, std::size_t limit) const;
+    // Returns the codes it offered.
+    std::vector<std::uint32_t> offerBroaderCodes(std::uint32_t best, std::vector<KeywordHit>& hits,
+                                                 std::size_t limit) const;
     KeywordHit hitOf(std::uint32_t index, float score) const;
     // The codes that begin with one of the prefixes, in code order.
     std::vector<std::uint32_t> codesBeginning(const std::vector<std::string>& prefixes) const;
