@@ -45,6 +45,36 @@ QString readFailure(int error) {
     }
 }
 
+// Why the list could not be written, and what the user can do, in German.
+QString writeFailure(int error, const QString& folder) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("keine Schreibberechtigung im Ordner „%1“; geben Sie ihn frei oder setzen Sie "
+                              "XDG_DATA_HOME auf einen Ordner, der Ihnen gehört")
+            .arg(folder);
+    case EROFS:
+        return QStringLiteral("der Datenträger mit dem Ordner „%1“ ist schreibgeschützt").arg(folder);
+    case ENOSPC:
+        return QStringLiteral("auf dem Datenträger ist kein Platz mehr; geben Sie Platz frei");
+    case EDQUOT:
+        return QStringLiteral("Ihr Speicherkontingent ist erschöpft; geben Sie Platz frei");
+    case EISDIR:
+        return QStringLiteral("unter diesem Namen steht ein Ordner");
+    case ENOTDIR:
+    case EEXIST:
+        return QStringLiteral("wo ein Ordner sein müsste, steht eine Datei");
+    case ENOENT:
+        return QStringLiteral("der Ordner „%1“ fehlt").arg(folder);
+    case EIO:
+        return QStringLiteral("Ein-/Ausgabefehler des Datenträgers");
+    case 0:
+        return QStringLiteral("die Datei lässt sich dort nicht ersetzen");
+    default:
+        return QStringLiteral("Systemfehler %1").arg(error);
+    }
+}
+
 // What a file that is not a plain file is, for the user.
 QString kindOfSpecialFile(mode_t mode) {
     if (S_ISDIR(mode))
@@ -297,7 +327,7 @@ std::optional<QString> MerklisteFile::save(merkliste::Merkliste& list) {
     std::filesystem::create_directories(target->parent_path(), error);
     if (error)
         return QStringLiteral("Der Ordner „%1“ kann nicht angelegt werden: %2.")
-            .arg(shown(target->parent_path()), QString::fromStdString(error.message()));
+            .arg(shown(target->parent_path()), writeFailure(error.value(), shown(target->parent_path())));
     // Another program may have changed the file since this one read or wrote it: under the lock
     // that both take, its changes and this one's are joined, so that neither loses a code.
     const ListLock lock(*target);
@@ -315,7 +345,7 @@ std::optional<QString> MerklisteFile::save(merkliste::Merkliste& list) {
         file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
         !file.commit())
         return QStringLiteral("Die Merkliste kann nicht in „%1“ gespeichert werden: %2.")
-            .arg(shown(path_), file.errorString());
+            .arg(shown(path_), writeFailure(file.errorNumber(), shown(target->parent_path())));
     base_ = list;
     return std::nullopt;
 }

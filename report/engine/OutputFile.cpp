@@ -255,6 +255,10 @@ bool OutputFile::openBeside(const std::optional<struct stat>& old) {
 }
 
 bool OutputFile::failInFolder(int error) {
+    if (!failed_) {
+        errorNumber_ = error;
+        failedInFolder_ = true;
+    }
     const fs::path folder = target_.has_parent_path() ? target_.parent_path() : fs::path(".");
     return fail(errnoText(error) + QStringLiteral(": the folder \"%1\" takes no new file")
                                        .arg(QDir::toNativeSeparators(displayFileName(folder))));
@@ -370,6 +374,8 @@ bool OutputFile::fail(const QString& reason) {
 }
 
 bool OutputFile::failWithErrno(int error) {
+    if (!failed_)
+        errorNumber_ = error;
     return fail(errnoText(error));
 }
 

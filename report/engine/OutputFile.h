@@ -46,6 +46,10 @@ public:
     bool isSequential() const override { return true; }
     // The name with its symbolic links followed: the file that is written.
     const std::filesystem::path& target() const { return target_; }
+    // The system's error number of the first failure, 0 when it had none (a refused file kind), so
+    // that a caller can tell it in its own language; whether it was the folder that took no file.
+    int errorNumber() const { return errorNumber_; }
+    bool failedInFolder() const { return failedInFolder_; }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override;
@@ -63,6 +67,8 @@ private:
     bool failWithErrno(int error);
     bool drain();
 
+    int errorNumber_ = 0;
+    bool failedInFolder_ = false;
     std::filesystem::path name_;
     std::filesystem::path target_;
     std::filesystem::path temporary_; // empty when the target is written in place

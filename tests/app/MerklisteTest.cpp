@@ -322,9 +322,11 @@ private slots:
         insertOn(window->DBGrid1);
         QCOMPARE(window->Merkliste.size(), std::size_t(1));
         const QString problem = window->MerklisteTab->ProblemLine->text();
-        QVERIFY2(problem.contains(QStringLiteral("kann nicht angelegt werden")) &&
-                     problem.contains(QStringLiteral("bis das Programm endet")),
-                 qPrintable(problem));
+        QVERIFY2(
+            problem.contains(QStringLiteral("kann nicht angelegt werden: wo ein Ordner sein müsste, steht "
+                                            "eine Datei.")) &&
+                problem.contains(QStringLiteral("bis das Programm endet")),
+            qPrintable(problem)); // in German, whatever the system's own words
         QVERIFY2(lastAnnouncement(*window).startsWith(
                      QStringLiteral("03111000 zur Merkliste hinzugefügt, aber nicht gespeichert: ")),
                  qPrintable(lastAnnouncement(*window)));
