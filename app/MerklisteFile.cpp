@@ -264,12 +264,16 @@ MerklisteFile::Loaded MerklisteFile::load(const merkliste::CodeTerms& terms) {
     loaded.list = std::move(read.list);
     const std::filesystem::path aside = keepAside();
     const QString what =
-        whole ? QStringLiteral("Die Merkliste „%1“ war beschädigt: %2 Zeile(n) konnten nicht gelesen "
-                               "werden.")
-                    .arg(shown(path_))
-                    .arg(read.unreadLines)
-              : QStringLiteral("Die Merkliste „%1“ konnte nicht gelesen werden (%2).")
-                    .arg(shown(path_), failure);
+        whole && read.unreadLines == 0 && read.headerMissing
+            ? QStringLiteral("Die Merkliste „%1“ war beschädigt: ihr fehlte die erste Zeile "
+                             "„Code, Bezeichnung, Rolle“.")
+                  .arg(shown(path_))
+        : whole ? QStringLiteral("Die Merkliste „%1“ war beschädigt: %2 Zeile(n) konnten nicht gelesen "
+                                 "werden.")
+                      .arg(shown(path_))
+                      .arg(read.unreadLines)
+                : QStringLiteral("Die Merkliste „%1“ konnte nicht gelesen werden (%2).")
+                      .arg(shown(path_), failure);
     if (aside.empty()) {
         mayWrite_ = false;
         loaded.problem =

@@ -188,7 +188,7 @@ ReadList readFileText(std::string_view utf8, const CodeTerms& terms) {
     if (header == FileHeader)
         first = 1;
     else
-        read.damaged = true; // no header: each line is still tried as a code line
+        read.damaged = read.headerMissing = true; // each line is still tried as a code line
     std::string main;
     for (std::size_t i = first; i < lines.size(); ++i) {
         std::string_view line = lines[i];

@@ -78,6 +78,7 @@ private:
 struct ReadList {
     Merkliste list;
     std::size_t unreadLines = 0;
+    bool headerMissing = false;
     bool damaged = false;
 };
 ReadList readFileText(std::string_view utf8, const CodeTerms& terms);

@@ -165,6 +165,11 @@ private slots:
         window.reset();
         QCOMPARE(start(), QString());
         QCOMPARE(codesOnThePage(), QStringList{"45000000 Bauleistung Hauptgegenstand"});
+        // A file without its first line says so, not "0 lines".
+        window.reset();
+        writeFile(listFile(), "45000000\tBauarbeiten\tHauptgegenstand\n");
+        const QString headless = start();
+        QVERIFY2(headless.contains(QStringLiteral("fehlte die erste Zeile")), qPrintable(headless));
 
         window->DBGrid1->selectRow(3);
         insertOn(window->DBGrid1);

@@ -122,7 +122,7 @@ TEST(Merkliste, ADamagedFileGivesTheLinesThatCanBeRead) {
         {"unknown role", "Code\tBezeichnung\tRolle\n45000000\tBauarbeiten\tChef\n", 0},
         {"twice the same code",
          "Code\tBezeichnung\tRolle\n45000000\tBauarbeiten\tZusatz\n45000000\tBauarbeiten\tZusatz\n", 1},
-        {"no header", "45000000\tBauarbeiten\tHauptgegenstand\n", 1},
+        {"no header", "45000000\tBauarbeiten\tHauptgegenstand\n", 1}, // told as such, see below
         {"nonsense", "\x89PNG\r\n\x1a\n", 0},
         {"short code", "Code\tBezeichnung\tRolle\n4500000\tBauarbeiten\tZusatz\n", 0},
     };
@@ -131,6 +131,8 @@ TEST(Merkliste, ADamagedFileGivesTheLinesThatCanBeRead) {
         EXPECT_TRUE(read.damaged) << c.what;
         EXPECT_EQ(read.list.size(), c.kept) << c.what;
     }
+    EXPECT_TRUE(readFileText("45000000\tBauarbeiten\tZusatz\n", knownTerms()).headerMissing);
+    EXPECT_FALSE(readFileText("Code\tBezeichnung\tRolle\n4\n", knownTerms()).headerMissing);
     // A file without a main code takes its first code as the main one.
     const ReadList noMain = readFileText(
         "Code\tBezeichnung\tRolle\n45000000\tBauarbeiten\tZusatz\n90919200\tx\tZusatz\n", knownTerms());
