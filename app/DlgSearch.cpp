@@ -33,6 +33,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -663,9 +664,10 @@ void TDlgSearchCPV::exportMerkliste() {
     if (!file.open() ||
         file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
         !file.commit())
-        throw std::runtime_error(QStringLiteral("Die Merkliste kann nicht nach „%1“ exportiert werden: %2")
-                                     .arg(name, file.errorString())
-                                     .toStdString());
+        throw std::runtime_error(
+            QStringLiteral("Die Merkliste kann nicht nach „%1“ exportiert werden: %2.")
+                .arg(name, MerklisteFile::writeFailure(file.errorNumber(), QFileInfo(name).absolutePath()))
+                .toStdString());
     ++exportCount_;
 }
 

@@ -45,8 +45,9 @@ QString readFailure(int error) {
     }
 }
 
-// Why the list could not be written, and what the user can do, in German.
-QString writeFailure(int error, const QString& folder) {
+} // namespace
+
+QString MerklisteFile::writeFailure(int error, const QString& folder) {
     switch (error) {
     case EACCES:
     case EPERM:
@@ -74,6 +75,8 @@ QString writeFailure(int error, const QString& folder) {
         return QStringLiteral("Systemfehler %1").arg(error);
     }
 }
+
+namespace {
 
 // What a file that is not a plain file is, for the user.
 QString kindOfSpecialFile(mode_t mode) {

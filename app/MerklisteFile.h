@@ -26,6 +26,8 @@ public:
     // $XDG_DATA_HOME/kodexa/merkliste.tsv, where XDG_DATA_HOME is unset, empty or not absolute
     // ~/.local/share/kodexa/merkliste.tsv.
     static std::filesystem::path standardPath();
+    // Why a file could not be written into the folder, and what the user can do, in German.
+    static QString writeFailure(int error, const QString& folder);
     // $HOME, else the user's entry in the password database.
     static std::filesystem::path homeFolder();
 

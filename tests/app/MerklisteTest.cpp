@@ -383,7 +383,9 @@ private slots:
             }
         });
         window->MerklisteTab->ExportButton->click();
-        QVERIFY2(reported.startsWith(QStringLiteral("Die Merkliste kann nicht nach")), qPrintable(reported));
+        QVERIFY2(reported.startsWith(QStringLiteral("Die Merkliste kann nicht nach")) &&
+                     reported.endsWith(QStringLiteral("fehlt.")),
+                 qPrintable(reported)); // the missing folder told in German
     }
 };
 
