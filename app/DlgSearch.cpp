@@ -659,7 +659,7 @@ void TDlgSearchCPV::exportMerkliste() {
                                                             QStringLiteral("CSV-Dateien (*.csv)"));
     if (name.isEmpty())
         return;
-    report::OutputFile file(report::nativeFileName(name));
+    output::OutputFile file(output::nativeFileName(name));
     const std::string text = Merkliste.csvText();
     if (!file.open() ||
         file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||

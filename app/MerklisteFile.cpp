@@ -23,7 +23,7 @@ namespace kodexa {
 namespace {
 
 QString shown(const std::filesystem::path& name) {
-    return report::displayFileName(name);
+    return output::displayFileName(name);
 }
 
 // Why a file could not be read, in German whatever the locale's language packs.
@@ -346,7 +346,7 @@ std::optional<QString> MerklisteFile::save(merkliste::Merkliste& list) {
                 list = merkliste::mergeChanges(base_, list, theirs.list);
         }
     }
-    report::OutputFile file(path_);
+    output::OutputFile file(path_);
     const std::string text = list.fileText();
     if (!file.open() ||
         file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||

@@ -17,6 +17,10 @@
 
 namespace kodexa::report {
 
+using output::displayFileName;
+using output::nativeFileName;
+using output::OutputFile;
+
 namespace {
 
 // "Cannot open "name". Reason", with the reason's first letter raised.

@@ -16,6 +16,10 @@
 
 namespace kodexa::report {
 
+using output::displayFileName;
+using output::nativeFileName;
+using output::OutputFile;
+
 namespace {
 
 // The PDF writer compresses every page on its own and frees its buffers after each; glibc hands the

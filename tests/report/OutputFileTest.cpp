@@ -28,6 +28,7 @@
 #include <unistd.h>
 
 using namespace kodexa::report;
+using namespace kodexa::output;
 namespace fs = std::filesystem;
 
 namespace {

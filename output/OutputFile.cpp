@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace kodexa::report {
+namespace kodexa::output {
 
 namespace fs = std::filesystem;
 
@@ -387,4 +387,4 @@ QString displayFileName(const fs::path& name) {
     return QFile::decodeName(QByteArray::fromStdString(name.native()));
 }
 
-} // namespace kodexa::report
+} // namespace kodexa::output

@@ -9,7 +9,7 @@
 
 #include <sys/stat.h>
 
-namespace kodexa::report {
+namespace kodexa::output {
 
 // A file that a writer fills from start to end: a page file, a PDF.
 //
@@ -84,4 +84,4 @@ std::filesystem::path nativeFileName(const QString& fileName);
 // A name as messages show it: the bytes as the locale's encoding reads them.
 QString displayFileName(const std::filesystem::path& name);
 
-} // namespace kodexa::report
+} // namespace kodexa::output
