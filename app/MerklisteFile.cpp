@@ -1,5 +1,6 @@
 #include "MerklisteFile.h"
 
+#include "FileLock.h"
 #include "OutputFile.h"
 
 #include <QDateTime>
@@ -9,7 +10,6 @@
 
 #include <fcntl.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -133,23 +133,6 @@ std::optional<std::filesystem::path> MerklisteFile::linkTarget(std::filesystem::
         name = link.is_absolute() ? link : name.parent_path() / link;
     }
     return std::nullopt;
-}
-
-MerklisteFile::ListLock::ListLock(const std::filesystem::path& list) {
-    // A lock file of its own beside the list: the list itself is replaced by every save. A lock
-    // held longer than a save takes belongs to a program that hangs; the save goes on without it.
-    const std::filesystem::path name = list.parent_path() / ("." + list.filename().native() + ".lock");
-    descriptor_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_NOCTTY | O_CLOEXEC, 0600);
-    for (int attempt = 0; descriptor_ >= 0 && attempt < 200; ++attempt) {
-        if (::flock(descriptor_, LOCK_EX | LOCK_NB) == 0)
-            return;
-        ::usleep(5000);
-    }
-}
-
-MerklisteFile::ListLock::~ListLock() {
-    if (descriptor_ >= 0)
-        ::close(descriptor_); // which releases the lock
 }
 
 uid_t MerklisteFile::ownerOf(const std::filesystem::path& file) {
@@ -337,7 +320,7 @@ std::optional<QString> MerklisteFile::save(merkliste::Merkliste& list) {
             .arg(shown(target->parent_path()), writeFailure(error.value(), shown(target->parent_path())));
     // Another program may have changed the file since this one read or wrote it: under the lock
     // that both take, its changes and this one's are joined, so that neither loses a code.
-    const ListLock lock(*target);
+    const output::FileLock lock(*target);
     if (terms_ != nullptr) {
         const Contents latest = readContents();
         if (latest.state == Contents::Read) {

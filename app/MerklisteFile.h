@@ -55,18 +55,6 @@ private:
         QString failure; // why it could not be read, or what stands there instead
     };
     Contents readContents() const;
-    // Held while the file is read and written again, by every program that keeps this list.
-    class ListLock {
-    public:
-        explicit ListLock(const std::filesystem::path& list);
-        ~ListLock();
-        ListLock(const ListLock&) = delete;
-        ListLock& operator=(const ListLock&) = delete;
-
-    private:
-        int descriptor_ = -1;
-    };
-
     // Moves a file that could not be read whole aside; returns its new name, empty if it stayed.
     std::filesystem::path keepAside();
     // Removes the temporary files of saves that a killed program left beside the list.
