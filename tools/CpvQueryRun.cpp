@@ -2,6 +2,7 @@
 // tree and the located nodes are printed here; the report modes go to runReportModes().
 #include "CpvQuery.h"
 
+#include "CheckDigits.h"
 #include "ClientDataSet.h"
 #include "CodeList.h"
 #include "Cp1252.h"
@@ -153,6 +154,10 @@ int searchTable(TClientDataSet& table, const Options& options, std::ostream& out
     if (options.filterExpression) {
         filterTable(table, *options.filterExpression);
     } else {
+        // A mistyped check digit still searches the eight digits, as scripts rely on; it is told.
+        if (const std::optional<std::string> published = codelist::wrongCheckDigit(options.codeText))
+            err << "cpvquery: the check digit of '" << shownArgument(options.codeText)
+                << "' is not the published one: " << *published << '\n';
         try {
             applySearch(table, options.codeText, options.descriptionText);
         } catch (const DatabaseError& error) {

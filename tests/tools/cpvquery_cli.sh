@@ -197,7 +197,13 @@ case_published_code() {
     same_output --code '03000000-1' --print-filter -- --code 03000000 --print-filter
     same_output --code ' 03000000-9  ' --print-filter -- --code 03000000 --print-filter
     run --code '03000000-1'
-    [ "$status" -eq 0 ] && [ "$(cut -f 1 out)" = 03000000 ] || fail "03000000-1: status $status, $(head -c 200 out)"
+    [ "$status" -eq 0 ] && [ "$(cut -f 1 out)" = 03000000 ] && [ ! -s err ] ||
+        fail "03000000-1: status $status, $(head -c 200 out) $(cat err)"
+    # A wrong check digit lists the rows as before and says which digit is published.
+    run --code '45233140-9'
+    [ "$status" -eq 0 ] && [ "$(cat out)" = $'45233140\tStraßenarbeiten' ] &&
+        [ "$(cat err)" = "cpvquery: the check digit of '45233140-9' is not the published one: 45233140-2" ] ||
+        fail "45233140-9: status $status, $(cat out err)"
     local text
     for text in '03000000-12' '03000000 - 1' '0300000-1'; do
         run --code "$text" --print-filter
