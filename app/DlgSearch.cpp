@@ -5,6 +5,7 @@
 #include "AccessibleLineEdit.h"
 #include "AccessibleTabStrip.h"
 #include "AnnouncementWhenActive.h"
+#include "CheckDigits.h"
 #include "ClassicFonts.h"
 #include "ClassicTreeStyle.h"
 #include "CodeCopyCommands.h"
@@ -423,6 +424,7 @@ void TDlgSearchCPV::describeForAssistiveTechnology() {
 
 void TDlgSearchCPV::connectHandlers() {
     connect(BitBtn1, &QPushButton::clicked, this, [this] { handle([this] { BitBtn1Click(); }); });
+    connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& text) { showCheckDigitNote(text); });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { handle([this] { BitBtn2Click(); }); });
     // A radio button's handler runs only when it becomes checked.
     connect(RadioButton1, &QRadioButton::toggled, this, [this](bool checked) {
@@ -676,6 +678,23 @@ void TDlgSearchCPV::showTreePage() {
     PageControl1->setCurrentWidget(TabSheet2);
     TreeView1->setFocus(Qt::OtherFocusReason);
     PageControl1->repaint();
+}
+
+void TDlgSearchCPV::showCheckDigitNote(const QString& codeText) {
+    // A code typed or pasted as published still searches its eight digits; a digit that is not
+    // the published one is told at once, in the status bar and to screen readers.
+    if (const std::optional<std::string> published = codelist::wrongCheckDigit(toWindows1252(codeText))) {
+        const QString note =
+            QStringLiteral("Prüfziffer passt nicht: veröffentlicht ist %1").arg(toQString(*published));
+        if (StatusBar1->currentMessage() != note) {
+            StatusBar1->showMessage(note);
+            announceToAssistiveTechnology(*this, note);
+        }
+        checkDigitNoteShown_ = true;
+    } else if (checkDigitNoteShown_) {
+        StatusBar1->clearMessage();
+        checkDigitNoteShown_ = false;
+    }
 }
 
 void TDlgSearchCPV::Beenden1Click() {

@@ -144,6 +144,9 @@ private:
     // Writes the list after a change; the reason, in German, where it could not be saved.
     std::optional<QString> merklisteChanged();
     bool merklisteUnsaved_ = false;
+    // Tells in the status bar when the code typed carries a check digit that is not the published one.
+    void showCheckDigitNote(const QString& codeText);
+    bool checkDigitNoteShown_ = false;
     std::size_t exportCount_ = 0; // exports written, so that ending after one can tell it worked
 
     std::unique_ptr<tree::TreeNodes> treeNodes_;

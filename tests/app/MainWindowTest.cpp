@@ -516,6 +516,29 @@ private slots:
         QCOMPARE(window->StatusBar1->currentMessage(), QString());
     }
 
+    // A code typed with a check digit that is not the published one still searches its eight
+    // digits; the status bar says which digit is published, and stays empty otherwise.
+    void aWrongCheckDigitIsToldAtOnce() {
+        const std::pair<QString, QString> cases[] = {
+            {QStringLiteral("45233140-9"),
+             QStringLiteral("Prüfziffer passt nicht: veröffentlicht ist 45233140-2")},
+            {QStringLiteral("45233140-2"), QString()},
+            {QStringLiteral(" 03000000-7 "),
+             QStringLiteral("Prüfziffer passt nicht: veröffentlicht ist 03000000-1")},
+            {QStringLiteral("4523"), QString()},
+        };
+        for (const auto& [typed, note] : cases) {
+            window->Edit1->setText(typed);
+            QCOMPARE(window->StatusBar1->currentMessage(), note);
+        }
+        window->Edit1->setText(QStringLiteral("45233140-9"));
+        window->BitBtn1->click();
+        QCOMPARE(window->DataSource1->rowCount(), 1);
+        QCOMPARE(window->DataSource1->index(0, 0).data().toString(), QStringLiteral("45233140"));
+        window->Edit1->clear();
+        QCOMPARE(window->StatusBar1->currentMessage(), QString());
+    }
+
     void aDoubleClickOpensTheTreeAtTheRowsCode() {
         window->Edit1->setText(QStringLiteral("3451"));
         window->BitBtn1->click();
