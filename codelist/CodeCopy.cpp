@@ -1,11 +1,13 @@
 #include "CodeCopy.h"
 
+#include "CheckDigits.h"
+
 namespace kodexa::codelist {
 
 std::string copiedText(CopyForm form, std::string_view code, std::string_view description) {
-    std::string text(code);
     if (form == CopyForm::Code)
-        return text;
+        return std::string(code);
+    std::string text = publishedCode(code);
     text += ' ';
     text += description;
     return text;

@@ -8,7 +8,7 @@ namespace kodexa::codelist {
 // What the two copy commands of the grid and the tree put on the clipboard.
 enum class CopyForm {
     Code,               // the eight digits alone, for pasting into a search or a form field
-    CodeAndDescription, // "03111000 Saatgut", as a code is quoted in tender texts
+    CodeAndDescription, // "03111000-2 Saatgut", the code as published, as tender texts quote it
 };
 
 // The text a copy command copies for a record (Windows-1252 in and out).

@@ -1,5 +1,6 @@
 #include "Merkliste.h"
 
+#include "CheckDigits.h"
 #include "Cp1252.h"
 
 #include <algorithm>
@@ -140,7 +141,7 @@ bool Merkliste::sameCodesAs(const Merkliste& other) const {
 
 std::string Merkliste::copyText() const {
     std::string text;
-    const auto line = [&](const Entry& e) { text += e.code + ' ' + e.term + '\n'; };
+    const auto line = [&](const Entry& e) { text += codelist::publishedCode(e.code) + ' ' + e.term + '\n'; };
     const std::optional<std::size_t> main = mainIndex();
     if (main)
         line(entries_[*main]);
@@ -164,9 +165,9 @@ std::string Merkliste::csvText() const {
     text += CsvHeader;
     text += "\r\n";
     for (std::size_t i = 0; i < entries_.size(); ++i)
-        text += entries_[i].code + ';' + csvField(cp1252::toUtf8(entries_[i].term)) + ';' +
-                std::string(kindName(kindOf(entries_[i].code))) + ';' + std::string(roleName(roleOf(i))) +
-                "\r\n";
+        text += codelist::publishedCode(entries_[i].code) + ';' + csvField(cp1252::toUtf8(entries_[i].term)) +
+                ';' + std::string(kindName(kindOf(entries_[i].code))) + ';' +
+                std::string(roleName(roleOf(i))) + "\r\n";
     return text;
 }
 

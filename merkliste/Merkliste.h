@@ -59,12 +59,14 @@ public:
     // Whether both hold the same codes in the same order with the same main code.
     bool sameCodesAs(const Merkliste& other) const;
 
-    // The whole list as text to paste, main code first, one "code description" a line.
+    // The whole list as text to paste, main code first, one "45000000-7 Bauarbeiten" a line: the
+    // codes as published.
     std::string copyText() const;
     // The file: UTF-8, a header line, then "code<TAB>term<TAB>role" a line in the list's order.
     std::string fileText() const;
     // The export: for German spreadsheet programs (UTF-8 with a byte-order mark, semicolons,
-    // CRLF, the header Code;Bezeichnung;Art;Rolle).
+    // CRLF, the header Code;Bezeichnung;Art;Rolle). The codes go as published, "45000000-7",
+    // which spreadsheets keep as text with its leading zero.
     std::string csvText() const;
 
 private:

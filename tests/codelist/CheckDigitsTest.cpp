@@ -2,6 +2,7 @@
 // for exactly the codes of the list, and a code written with a wrong one told from a right one.
 #include "CheckDigits.h"
 #include "CodeList.h"
+#include "WrittenCodes.h"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,33 @@ TEST(CheckDigits, TheCodeAsPublishedAndAWrongDigitTold) {
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(wrongCheckDigit(text), expected) << text;
+}
+
+} // namespace
+
+namespace {
+
+// Each text with the codes found in it, as written ("-" where the check digit follows).
+TEST(WrittenCodes, CodesAreFoundAsNoticesPortalsAndSentencesWriteThem) {
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        {"CPV: 45233140-2 Straßenarbeiten", {"45233140-2"}},
+        {"45000000-7, 45233140-2;90911200-8", {"45000000-7", "45233140-2", "90911200-8"}},
+        {"45233140\t4523314\t452331400", {"45233140"}}, // seven or nine digits are no code
+        {"45233140\u20132 und 45233140\u22129", {"45233140-2", "45233140-9"}}, // en dash, minus sign
+        {"45233140-45233150", {"45233140", "45233150"}},                       // a range: two codes, no digit
+        {"45233140-23", {"45233140"}}, // two digits after the dash are none
+        {"CPV45233140-2.", {"45233140-2"}},
+        {"Az. 2026-0815, 1.234.567,89 EUR", {}},
+        {"", {}},
+    };
+    for (const auto& [text, expected] : cases) {
+        std::vector<std::string> found;
+        for (const WrittenCode& code : writtenCodes(text))
+            found.push_back(code.written);
+        EXPECT_EQ(found, expected) << text;
+    }
+    EXPECT_EQ(firstWrongCheckDigit("Straßenarbeiten 45233140-2, 45000000-1"), "45000000-7");
+    EXPECT_EQ(firstWrongCheckDigit("45233140 Straßenarbeiten, 99999999-1"), std::nullopt);
 }
 
 } // namespace

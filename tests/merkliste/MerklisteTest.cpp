@@ -85,7 +85,7 @@ TEST(Merkliste, MixedKindsAreToldAndTheMainCodeIsCopiedFirst) {
     EXPECT_TRUE(list.mixesKinds());
     list.makeMain(1);
     EXPECT_EQ(list.copyText(),
-              "90911300 Fensterreinigung\n90919200 Reinigung von B\xFCros\n45000000 Bauarbeiten\n");
+              "90911300-9 Fensterreinigung\n90919200-4 Reinigung von B\xFCros\n45000000-7 Bauarbeiten\n");
 }
 
 TEST(Merkliste, TheFileIsReadBackAsItWasWritten) {
@@ -198,8 +198,8 @@ TEST(Merkliste, TheExportIsACsvForGermanSpreadsheets) {
     Merkliste list = threeKinds();
     EXPECT_EQ(list.csvText(), "\xEF\xBB\xBF"
                               "Code;Bezeichnung;Art;Rolle\r\n"
-                              "90919200;Reinigung von B\xC3\xBC"
+                              "90919200-4;Reinigung von B\xC3\xBC"
                               "ros;Dienstleistung;Hauptgegenstand\r\n"
-                              "45000000;Bauarbeiten;Bauleistung;Zusatz\r\n"
-                              "30213100;\"Tragbare Computer; \"\"Laptops\"\"\";Lieferung;Zusatz\r\n");
+                              "45000000-7;Bauarbeiten;Bauleistung;Zusatz\r\n"
+                              "30213100-6;\"Tragbare Computer; \"\"Laptops\"\"\";Lieferung;Zusatz\r\n");
 }
