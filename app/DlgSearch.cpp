@@ -24,11 +24,13 @@
 #include "MerklisteFile.h"
 #include "MerklistePage.h"
 #include "OutputFile.h"
+#include "Paste.h"
 #include "ProgressBarIndicator.h"
 #include "QtText.h"
 #include "Search.h"
 #include "SystemClock.h"
 #include "TreeWidgetNodes.h"
+#include "WrittenCodes.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -424,7 +426,9 @@ void TDlgSearchCPV::describeForAssistiveTechnology() {
 
 void TDlgSearchCPV::connectHandlers() {
     connect(BitBtn1, &QPushButton::clicked, this, [this] { handle([this] { BitBtn1Click(); }); });
-    connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& text) { showCheckDigitNote(text); });
+    connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& text) {
+        showCheckDigitNote(codelist::wrongCheckDigit(toWindows1252(text)));
+    });
     connect(BitBtn2, &QPushButton::clicked, this, [this] { handle([this] { BitBtn2Click(); }); });
     // A radio button's handler runs only when it becomes checked.
     connect(RadioButton1, &QRadioButton::toggled, this, [this](bool checked) {
@@ -448,6 +452,13 @@ void TDlgSearchCPV::connectHandlers() {
             [this] { handle([this] { merklisteChanged(); }); });
     connect(MerklisteTab, &MerklistePage::exportRequested, this,
             [this] { handle([this] { exportMerkliste(); }); });
+    connect(MerklisteTab, &MerklistePage::pasteRequested, this,
+            [this](const QString& text) { handle([this, &text] { pasteIntoMerkliste(text); }); });
+    // The keyword page checks a code written with its digit anywhere in the words.
+    connect(KeywordPage->WordsEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
+        const QByteArray words = text.toUtf8();
+        showCheckDigitNote(codelist::firstWrongCheckDigit(std::string_view(words.constData(), words.size())));
+    });
     connect(Beenden1, &QAction::triggered, this, [this] { handle([this] { Beenden1Click(); }); });
     connect(MenuAbout, &QAction::triggered, this, [this] { handle([this] { MenuAboutClick(); }); });
 }
@@ -577,11 +588,39 @@ void TDlgSearchCPV::merklisteFileChanged() {
 
 void TDlgSearchCPV::showMerklisteKeepingCurrent() {
     int current = 0;
-    if (const QTreeWidgetItem* item = MerklisteTab->Entries->currentItem())
-        for (std::size_t i = 0; i < Merkliste.size(); ++i)
-            if (toQString(Merkliste.entries()[i].code) == item->text(0))
-                current = static_cast<int>(i);
+    const std::string code = MerklisteTab->currentCode();
+    for (std::size_t i = 0; i < Merkliste.size(); ++i)
+        if (Merkliste.entries()[i].code == code)
+            current = static_cast<int>(i);
     MerklisteTab->showList(current);
+}
+
+void TDlgSearchCPV::pasteIntoMerkliste(const QString& text) {
+    if (text.isEmpty()) {
+        const QString outcome =
+            QStringLiteral("Die Zwischenablage hält keinen Text; die Merkliste bleibt, wie sie war.");
+        MerklisteTab->showPasteOutcome(outcome);
+        announceToAssistiveTechnology(*this, outcome);
+        return;
+    }
+    const std::size_t before = Merkliste.size();
+    merkliste::PasteOutcome pasted;
+    // A text longer than the limit in characters is longer in bytes too: it is not converted at all.
+    if (text.size() > static_cast<qsizetype>(merkliste::MaxPastedBytes)) {
+        pasted.read.tooLarge = true;
+    } else {
+        const QByteArray utf8 = text.toUtf8();
+        pasted =
+            merkliste::pasteCodes(Merkliste, std::string_view(utf8.constData(), utf8.size()), codeTerms_);
+    }
+    QString outcome = QString::fromStdString(merkliste::pasteSummary(pasted));
+    if (pasted.added > 0) {
+        MerklisteTab->showList(static_cast<int>(before));              // the first code added
+        if (const std::optional<QString> unsaved = merklisteChanged()) // the file written once
+            outcome += QStringLiteral("; nicht gespeichert: %1").arg(*unsaved);
+    }
+    MerklisteTab->showPasteOutcome(outcome);
+    announceToAssistiveTechnology(*this, outcome);
 }
 
 void TDlgSearchCPV::addToMerkliste(const std::optional<CopiedRecord>& record, QWidget* from) {
@@ -680,10 +719,10 @@ void TDlgSearchCPV::showTreePage() {
     PageControl1->repaint();
 }
 
-void TDlgSearchCPV::showCheckDigitNote(const QString& codeText) {
+void TDlgSearchCPV::showCheckDigitNote(const std::optional<std::string>& published) {
     // A code typed or pasted as published still searches its eight digits; a digit that is not
     // the published one is told at once, in the status bar and to screen readers.
-    if (const std::optional<std::string> published = codelist::wrongCheckDigit(toWindows1252(codeText))) {
+    if (published) {
         const QString note =
             QStringLiteral("Prüfziffer passt nicht: veröffentlicht ist %1").arg(toQString(*published));
         if (StatusBar1->currentMessage() != note) {

@@ -116,6 +116,9 @@ public:
     // Adds a view's current record to the Merkliste and says so briefly, to screen readers too.
     void addToMerkliste(const std::optional<CopiedRecord>& record, QWidget* from);
     void exportMerkliste();
+    // Adds the codes a pasted text holds and tells, in one line on the page and to screen readers,
+    // what was added and what could not be taken.
+    void pasteIntoMerkliste(const QString& text);
     // Whether the program may end now: where the Merkliste holds codes that could not be saved,
     // the user chooses to export them first, to end anyway, or to stay.
     bool mayEnd();
@@ -145,7 +148,7 @@ private:
     std::optional<QString> merklisteChanged();
     bool merklisteUnsaved_ = false;
     // Tells in the status bar when the code typed carries a check digit that is not the published one.
-    void showCheckDigitNote(const QString& codeText);
+    void showCheckDigitNote(const std::optional<std::string>& published);
     bool checkDigitNoteShown_ = false;
     std::size_t exportCount_ = 0; // exports written, so that ending after one can tell it worked
 

@@ -1,6 +1,7 @@
 #include "KeywordSearchPage.h"
 
 #include "AnnouncementWhenActive.h"
+#include "CheckDigits.h"
 #include "CodeCopyCommands.h"
 #include "QtText.h"
 
@@ -16,7 +17,7 @@ namespace kodexa {
 namespace {
 
 constexpr int PanelHeight = 73;
-constexpr int CodeColumnWidth = 80;
+constexpr int CodeColumnWidth = 90; // "45233140-2", as codes are published
 // A screen reader hears the count once the typing has paused this long.
 constexpr int AnnouncementPauseMs = 700;
 
@@ -108,7 +109,8 @@ void KeywordSearchPage::showResults() {
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(hits_.size()));
     for (const keyword::KeywordHit& hit : hits_)
-        items.append(new QTreeWidgetItem({toQString(hit.code), toQString(hit.description)}));
+        items.append(
+            new QTreeWidgetItem({toQString(codelist::publishedCode(hit.code)), toQString(hit.description)}));
     Results->addTopLevelItems(items);
     if (!items.isEmpty())
         Results->setCurrentItem(items.front());

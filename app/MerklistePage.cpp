@@ -1,13 +1,21 @@
 #include "MerklistePage.h"
 
+#include "CheckDigits.h"
 #include "CodeCopyCommands.h"
+#include "Paste.h"
 #include "QtText.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -15,9 +23,11 @@
 namespace kodexa {
 namespace {
 
-constexpr int CodeColumnWidth = 80;
+constexpr int CodeColumnWidth = 90; // "45233140-2", as codes are published
 constexpr int TermColumnWidth = 380;
 constexpr int KindColumnWidth = 110;
+// Each row keeps its eight digits beside the published code it shows.
+constexpr int CodeRole = Qt::UserRole;
 
 QPushButton* makeButton(const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
@@ -64,6 +74,9 @@ void MerklistePage::createControls() {
     RemoveButton = makeButton(QStringLiteral("&Entfernen"), buttons);
     UpButton = makeButton(QStringLiteral("Nach &oben"), buttons);
     DownButton = makeButton(QStringLiteral("Nach &unten"), buttons);
+    PasteButton = makeButton(QStringLiteral("Codes e&infügen …"), buttons);
+    PasteButton->setToolTip(QStringLiteral("Codes aus einer Bekanntmachung, einem Portal oder einer Tabelle "
+                                           "übernehmen, mit oder ohne Prüfziffer (Strg+V)"));
     CopyButton = makeButton(QStringLiteral("Liste &kopieren"), buttons);
     ExportButton = makeButton(QStringLiteral("E&xportieren …"), buttons);
     auto* row = new QHBoxLayout(buttons);
@@ -71,6 +84,7 @@ void MerklistePage::createControls() {
     for (QPushButton* button : {MainButton, RemoveButton, UpButton, DownButton})
         row->addWidget(button);
     row->addStretch(1);
+    row->addWidget(PasteButton);
     row->addWidget(CopyButton);
     row->addWidget(ExportButton);
 
@@ -80,6 +94,12 @@ void MerklistePage::createControls() {
     layout->addWidget(ProblemLine);
     layout->addWidget(KindsLine);
     layout->addWidget(Entries, 1);
+    PasteLine = new QLabel;
+    PasteLine->setWordWrap(true);
+    PasteLine->setTextFormat(Qt::PlainText);
+    PasteLine->setContentsMargins(8, 0, 8, 0);
+    PasteLine->hide();
+    layout->addWidget(PasteLine);
     layout->addWidget(buttons);
 }
 
@@ -88,6 +108,7 @@ void MerklistePage::connectCommands() {
     connect(RemoveButton, &QPushButton::clicked, this, &MerklistePage::removeCurrent);
     connect(UpButton, &QPushButton::clicked, this, [this] { moveCurrent(-1); });
     connect(DownButton, &QPushButton::clicked, this, [this] { moveCurrent(+1); });
+    connect(PasteButton, &QPushButton::clicked, this, &MerklistePage::pasteThroughDialog);
     connect(CopyButton, &QPushButton::clicked, this, &MerklistePage::copyWholeList);
     connect(ExportButton, &QPushButton::clicked, this, &MerklistePage::exportRequested);
     connect(Entries, &QTreeWidget::activated, this, [this] {
@@ -111,6 +132,13 @@ void MerklistePage::connectCommands() {
     addKey(QStringLiteral("Entfernen"), QKeySequence(Qt::Key_Delete), [this] { removeCurrent(); });
     addKey(QStringLiteral("Nach oben"), QKeySequence(Qt::CTRL | Qt::Key_Up), [this] { moveCurrent(-1); });
     addKey(QStringLiteral("Nach unten"), QKeySequence(Qt::CTRL | Qt::Key_Down), [this] { moveCurrent(+1); });
+    // Pasting works wherever the focus is on the page, an empty list's too; the list's menu offers it.
+    auto* paste = new QAction(QStringLiteral("Codes einfügen"), this);
+    paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    paste->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    connect(paste, &QAction::triggered, this, &MerklistePage::pasteFromClipboard);
+    addAction(paste);
+    Entries->addAction(paste);
     Entries->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
@@ -126,10 +154,12 @@ void MerklistePage::showList(int current) {
     QList<QTreeWidgetItem*> items;
     for (std::size_t i = 0; i < list_.size(); ++i) {
         const merkliste::Entry& entry = list_.entries()[i];
-        items.append(
-            new QTreeWidgetItem({toQString(entry.code), toQString(entry.term),
+        auto* item =
+            new QTreeWidgetItem({toQString(codelist::publishedCode(entry.code)), toQString(entry.term),
                                  QString::fromUtf8(merkliste::kindName(merkliste::kindOf(entry.code))),
-                                 QString::fromUtf8(merkliste::roleName(list_.roleOf(i)))}));
+                                 QString::fromUtf8(merkliste::roleName(list_.roleOf(i)))});
+        item->setData(0, CodeRole, toQString(entry.code));
+        items.append(item);
     }
     Entries->addTopLevelItems(items);
     if (!items.isEmpty())
@@ -182,6 +212,7 @@ void MerklistePage::changeCurrent(const std::function<std::optional<std::size_t>
     if (row < 0)
         return;
     if (const std::optional<std::size_t> current = change(static_cast<std::size_t>(row))) {
+        PasteLine->hide(); // it told of the list before this change
         showList(static_cast<int>(*current));
         emit listChanged();
     }
@@ -195,6 +226,66 @@ void MerklistePage::copyCurrentCode() {
 void MerklistePage::copyWholeList() {
     if (!list_.empty())
         copyToClipboard(toQString(list_.copyText()));
+}
+
+std::string MerklistePage::currentCode() const {
+    // The row's own code: the list may have changed since it was shown.
+    const QTreeWidgetItem* item = Entries->currentItem();
+    return item != nullptr ? toWindows1252(item->data(0, CodeRole).toString()) : std::string();
+}
+
+namespace {
+
+QString clipboardText() {
+    const QMimeData* data = QApplication::clipboard()->mimeData();
+    return data != nullptr && data->hasText() ? data->text() : QString();
+}
+
+} // namespace
+
+void MerklistePage::pasteFromClipboard() {
+    emit pasteRequested(clipboardText());
+}
+
+void MerklistePage::pasteThroughDialog() {
+    if (const std::optional<QString> text = askPastedText(clipboardText()))
+        emit pasteRequested(*text);
+}
+
+std::optional<QString> MerklistePage::askPastedText(const QString& clipboard) {
+    if (AskPastedText)
+        return AskPastedText(clipboard);
+    QDialog dialog(this);
+    dialog.setWindowTitle(QStringLiteral("Codes einfügen"));
+    auto* hint =
+        new QLabel(QStringLiteral("Fügen Sie die Codes ein, wie sie in einer Bekanntmachung, einem Portal "
+                                  "oder einer Tabelle stehen, mit oder ohne Prüfziffer und Bezeichnung:"));
+    hint->setWordWrap(true);
+    auto* text = new QPlainTextEdit;
+    // A text too large to paste is not shown: reading it would only be refused.
+    if (clipboard.size() <= static_cast<qsizetype>(merkliste::MaxPastedBytes))
+        text->setPlainText(clipboard);
+    text->setAccessibleName(QStringLiteral("Codes"));
+    hint->setBuddy(text);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Einfügen"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(hint);
+    layout->addWidget(text, 1);
+    layout->addWidget(buttons);
+    dialog.resize(560, 320);
+    text->setFocus();
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return text->toPlainText();
+}
+
+void MerklistePage::showPasteOutcome(const QString& outcome) {
+    PasteLine->setText(outcome);
+    PasteLine->show();
 }
 
 } // namespace kodexa

@@ -30,8 +30,14 @@ public:
     QPushButton* RemoveButton = nullptr;
     QPushButton* UpButton = nullptr;
     QPushButton* DownButton = nullptr;
+    QPushButton* PasteButton = nullptr;
     QPushButton* CopyButton = nullptr;
     QPushButton* ExportButton = nullptr;
+    // What the last paste added and what it could not take.
+    QLabel* PasteLine = nullptr;
+    // Shows the text "Codes einfügen …" starts from (the clipboard's) to be looked over and changed;
+    // the text to paste, or none for a cancel (tests answer it themselves).
+    std::function<std::optional<QString>(const QString&)> AskPastedText;
 
     // Shows the list as the model holds it, keeping the entry at `current` current.
     void showList(int current = -1);
@@ -43,11 +49,19 @@ public:
     void moveCurrent(int by);
     void copyCurrentCode();
     void copyWholeList();
+    // Ctrl+V: the clipboard's text as it is; "Codes einfügen …": that text looked over first.
+    void pasteFromClipboard();
+    void pasteThroughDialog();
+    void showPasteOutcome(const QString& outcome);
+    // The code of the current entry; empty without one.
+    std::string currentCode() const;
 
 signals:
     void listChanged();
     void openInTree(const std::string& code);
     void exportRequested();
+    // A text to read codes from; empty where the clipboard held no text.
+    void pasteRequested(const QString& text);
 
 private:
     void createControls();
@@ -57,6 +71,7 @@ private:
     void connectCommands();
     int currentRow() const;
     void updateButtons();
+    std::optional<QString> askPastedText(const QString& clipboard);
 
     merkliste::Merkliste& list_;
 };

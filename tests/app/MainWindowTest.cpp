@@ -1,4 +1,5 @@
 // Drives the real main window offscreen: search, sort, error report, menus, splash and layout.
+#include "CheckDigits.h"
 #include "CodeCopyCommands.h"
 #include "DBGrid.h"
 #include "DataSource.h"
@@ -76,6 +77,11 @@ private:
 void requestContextMenu(QWidget* target, QContextMenuEvent::Reason reason, QPoint at = {}) {
     QContextMenuEvent event(reason, at, target->mapToGlobal(at));
     QApplication::sendEvent(target, &event);
+}
+
+// A code as the program hands it on with its term and as its new pages show it: "03111000-2".
+QString published(const QString& code) {
+    return QString::fromStdString(codelist::publishedCode(code.toStdString()));
 }
 
 QString clipboardText() {
@@ -214,8 +220,9 @@ private slots:
         QVERIFY(!expected.empty());
         QCOMPARE(page->Results->topLevelItemCount(), int(expected.size()));
         for (int row = 0; row < int(expected.size()); ++row)
-            QCOMPARE(page->Results->topLevelItem(row)->text(0), QString::fromStdString(expected[row].code));
-        QCOMPARE(page->Results->topLevelItem(0)->text(0), QStringLiteral("90919200"));
+            QCOMPARE(page->Results->topLevelItem(row)->text(0),
+                     published(QString::fromStdString(expected[row].code)));
+        QCOMPARE(page->Results->topLevelItem(0)->text(0), QStringLiteral("90919200-4"));
         QCOMPARE(page->CountLabel->text(), KeywordSearchPage::countText(expected.size(), expected.size()));
         // A broad word meets more codes than the list shows: the line tells both.
         page->WordsEdit->setText(QStringLiteral("ausrüstung"));
@@ -254,14 +261,15 @@ private slots:
         const QTreeWidgetItem* second = page->Results->topLevelItem(1);
         QCOMPARE(page->Results->currentItem(), second);
         QTest::keyClick(page->Results, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(clipboardText(), second->text(0));
+        QCOMPARE(clipboardText(), second->text(0).left(8)); // the eight digits alone
         QTest::keyClick(page->Results, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(clipboardText(), second->text(0) + u' ' + second->text(1));
 
         QTest::keyClick(page->Results, Qt::Key_Return);
         QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet2);
         QCOMPARE(QApplication::focusWidget(), window->TreeView1);
-        QVERIFY(window->TreeView1->currentItem()->text(0).startsWith(second->text(0) + QStringLiteral(": ")));
+        QVERIFY(window->TreeView1->currentItem()->text(0).startsWith(second->text(0).left(8) +
+                                                                     QStringLiteral(": ")));
     }
 
     void aRejectedSearchReportsAndShowsAllRows() {
@@ -537,6 +545,14 @@ private slots:
         QCOMPARE(window->DataSource1->index(0, 0).data().toString(), QStringLiteral("45233140"));
         window->Edit1->clear();
         QCOMPARE(window->StatusBar1->currentMessage(), QString());
+        // The keyword page checks a code written anywhere in the words, and still finds it.
+        window->PageControl1->setCurrentWidget(window->KeywordPage);
+        window->KeywordPage->WordsEdit->setText(QStringLiteral("Straßenarbeiten 45233140–9"));
+        QCOMPARE(window->StatusBar1->currentMessage(),
+                 QStringLiteral("Prüfziffer passt nicht: veröffentlicht ist 45233140-2"));
+        QCOMPARE(window->KeywordPage->currentCode(), std::string("45233140"));
+        window->KeywordPage->WordsEdit->setText(QStringLiteral("Straßenarbeiten 45233140-2"));
+        QCOMPARE(window->StatusBar1->currentMessage(), QString());
     }
 
     void aDoubleClickOpensTheTreeAtTheRowsCode() {
@@ -687,7 +703,7 @@ private slots:
         QTest::keyClick(window->DBGrid1, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(clipboardText(), code);
         QTest::keyClick(window->DBGrid1, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(clipboardText(), code + QLatin1Char(' ') + description);
+        QCOMPARE(clipboardText(), published(code) + QLatin1Char(' ') + description);
         if (QApplication::clipboard()->supportsSelection())
             QCOMPARE(QApplication::clipboard()->text(QClipboard::Selection), clipboardText());
         QCOMPARE(window->ClientDataSet1.recNo(), std::optional<std::size_t>(2));
@@ -697,7 +713,7 @@ private slots:
         window->BitBtn1->click();
         focusOn(window->DBGrid1);
         QTest::keyClick(window->DBGrid1, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(clipboardText(), QStringLiteral("03221000 Gemüse"));
+        QCOMPARE(clipboardText(), QStringLiteral("03221000-6 Gemüse"));
 
         // An empty view has no current row: nothing is copied, the clipboard keeps what it held.
         window->Edit1->setText(QStringLiteral("abc"));
@@ -729,7 +745,7 @@ private slots:
         const QString description = window->DataSource1->index(4, 1).data().toString();
         menu->actions().at(1)->trigger();
         menu->hide();
-        QCOMPARE(clipboardText(), code + QLatin1Char(' ') + description);
+        QCOMPARE(clipboardText(), published(code) + QLatin1Char(' ') + description);
         menu->actions().at(0)->trigger();
         QCOMPARE(clipboardText(), code);
 
@@ -801,8 +817,8 @@ private slots:
 
         QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(clipboardText(),
-                 division->text(0).replace(QStringLiteral("03000000: "), QStringLiteral("03000000 ")));
-        QVERIFY(clipboardText().startsWith(QStringLiteral("03000000 Landwirtschaftliche Erzeugnisse")));
+                 division->text(0).replace(QStringLiteral("03000000: "), QStringLiteral("03000000-1 ")));
+        QVERIFY(clipboardText().startsWith(QStringLiteral("03000000-1 Landwirtschaftliche Erzeugnisse")));
 
         // A description holding ": " is copied whole.
         window->PageControl1->setCurrentWidget(window->TabSheet1);
@@ -816,7 +832,7 @@ private slots:
         QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(clipboardText(), QStringLiteral("72000000"));
         QTest::keyClick(tree, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(clipboardText(), QStringLiteral("72000000 IT-Dienste: Beratung, Software-Entwicklung, "
+        QCOMPARE(clipboardText(), QStringLiteral("72000000-5 IT-Dienste: Beratung, Software-Entwicklung, "
                                                  "Internet und Hilfestellung"));
 
         // The root stands for no code: its items are disabled and the shortcuts copy nothing.

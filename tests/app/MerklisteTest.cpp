@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -28,7 +29,9 @@
 
 #include <sys/stat.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 using namespace kodexa;
 
@@ -99,7 +102,7 @@ private slots:
         insertOn(window->KeywordPage->Results);
 
         QCOMPARE(codesOnThePage(),
-                 (QStringList{"03111000 Lieferung Hauptgegenstand", "45000000 Bauleistung Zusatz",
+                 (QStringList{"03111000-2 Lieferung Hauptgegenstand", "45000000-7 Bauleistung Zusatz",
                               found + QStringLiteral(" Dienstleistung Zusatz")}));
         QVERIFY(window->MerklisteTab->KindsLine->isVisibleTo(window->MerklisteTab));
         // Written at once, and read again by the next start.
@@ -109,6 +112,62 @@ private slots:
         QCOMPARE(start(), QString());
         QCOMPARE(codesOnThePage().size(), 3);
         QCOMPARE(fileBytes(listFile()), written);
+    }
+
+    // Ctrl+V and "Codes einfügen …" read the codes of a notice; what was not taken is told in one
+    // line, and a text without codes, or no text at all, leaves the list and its file as they were.
+    void aNoticesCodesArePastedAndTheRestTold() {
+        start();
+        window->PageControl1->setCurrentWidget(window->MerklisteTab);
+        MerklistePage* page = window->MerklisteTab;
+        page->Entries->setFocus();
+        QApplication::clipboard()->setText(QStringLiteral("CPV-Code Hauptteil\n45000000-7 Bauarbeiten\n"
+                                                          "Weitere: 45233140-9, 90911200–8; 99999999\n"));
+        QTest::keyClick(page->Entries, Qt::Key_V, Qt::ControlModifier);
+        const QString summary = QStringLiteral("2 Codes hinzugefügt; nicht übernommen: 45233140-9 "
+                                               "(Prüfziffer), 99999999 (unbekannt); 1 Zeile ohne Code");
+        QCOMPARE(page->PasteLine->text(), summary);
+        QVERIFY(page->PasteLine->isVisibleTo(page));
+        QCOMPARE(lastAnnouncement(*window), summary);
+        QCOMPARE(codesOnThePage(),
+                 (QStringList{"45000000-7 Bauleistung Hauptgegenstand", "90911200-8 Dienstleistung Zusatz"}));
+        const QByteArray written = fileBytes(listFile());
+        QVERIFY(written.endsWith("90911200\tGeb\xC3\xA4udereinigung\tZusatz\n"));
+
+        const auto noData = [] { return new QMimeData; };
+        const std::pair<std::function<QMimeData*()>, QString> nothing[] = {
+            {[] {
+                 auto* data = new QMimeData;
+                 data->setText(QStringLiteral("Sehr geehrte Damen und Herren,\nanbei die Unterlagen."));
+                 return data;
+             },
+             QStringLiteral("Kein Code gefunden; die Merkliste bleibt, wie sie war.")},
+            {noData,
+             QStringLiteral("Die Zwischenablage hält keinen Text; die Merkliste bleibt, wie sie war.")},
+        };
+        for (const auto& [data, told] : nothing) {
+            QApplication::clipboard()->setMimeData(data());
+            QTest::keyClick(page->Entries, Qt::Key_V, Qt::ControlModifier);
+            QCOMPARE(page->PasteLine->text(), told);
+            QCOMPARE(page->Entries->topLevelItemCount(), 2);
+            QCOMPARE(fileBytes(listFile()), written);
+        }
+
+        // The button shows the clipboard's text to look over first; a cancel pastes nothing.
+        QApplication::clipboard()->setText(QStringLiteral("03111000-2"));
+        QString shown;
+        std::optional<QString> answer;
+        page->AskPastedText = [&](const QString& clipboard) {
+            shown = clipboard;
+            return answer;
+        };
+        page->PasteButton->click();
+        QCOMPARE(shown, QStringLiteral("03111000-2"));
+        QCOMPARE(page->Entries->topLevelItemCount(), 2);
+        answer = QStringLiteral("03111000-2\t Saatgut\n45000000");
+        page->PasteButton->click();
+        QCOMPARE(page->PasteLine->text(), QStringLiteral("1 Code hinzugefügt; 1 schon auf der Merkliste"));
+        QCOMPARE(page->Entries->currentItem()->text(0), QStringLiteral("03111000-2"));
     }
 
     void thePagesCommandsChangeTheListAndTheFile() {
@@ -123,20 +182,22 @@ private slots:
         entries->setFocus();
         entries->setCurrentItem(entries->topLevelItem(1));
         QTest::keyClick(entries, Qt::Key_Down, Qt::ControlModifier);
-        QCOMPARE(entries->currentItem()->text(0), QStringLiteral("45000000"));
+        QCOMPARE(entries->currentItem()->text(0), QStringLiteral("45000000-7"));
         QCOMPARE(entries->indexOfTopLevelItem(entries->currentItem()), 2);
         window->MerklisteTab->MainButton->click();
-        QCOMPARE(codesOnThePage(), (QStringList{"03111000 Lieferung Zusatz", "90919200 Dienstleistung Zusatz",
-                                                "45000000 Bauleistung Hauptgegenstand"}));
+        QCOMPARE(codesOnThePage(),
+                 (QStringList{"03111000-2 Lieferung Zusatz", "90919200-4 Dienstleistung Zusatz",
+                              "45000000-7 Bauleistung Hauptgegenstand"}));
         QTest::keyClick(entries, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("45000000 Bauarbeiten\n03111000 Saatgut\n"
-                                                                   "90919200 Reinigung von Büros\n"));
+        QCOMPARE(QApplication::clipboard()->text(),
+                 QStringLiteral("45000000-7 Bauarbeiten\n03111000-2 Saatgut\n"
+                                "90919200-4 Reinigung von Büros\n"));
         QTest::keyClick(entries, Qt::Key_Up, Qt::ControlModifier);
         QTest::keyClick(entries, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("45000000"));
         QTest::keyClick(entries, Qt::Key_Delete);
         QCOMPARE(codesOnThePage(),
-                 (QStringList{"03111000 Lieferung Hauptgegenstand", "90919200 Dienstleistung Zusatz"}));
+                 (QStringList{"03111000-2 Lieferung Hauptgegenstand", "90919200-4 Dienstleistung Zusatz"}));
         QVERIFY(window->MerklisteTab->KindsLine->isVisibleTo(window->MerklisteTab));
         QVERIFY(fileBytes(listFile()).endsWith("90919200\tReinigung von B\xC3\xBCros\tZusatz\n"));
 
@@ -160,11 +221,11 @@ private slots:
         QVERIFY2(problem.contains(aside.front()), qPrintable(problem));
         QCOMPARE(fileBytes(home->filePath(QStringLiteral("kodexa/") + aside.front())), damaged);
         QCOMPARE(fileBytes(listFile()), "Code\tBezeichnung\tRolle\n45000000\tBauarbeiten\tHauptgegenstand\n");
-        QCOMPARE(codesOnThePage(), QStringList{"45000000 Bauleistung Hauptgegenstand"});
+        QCOMPARE(codesOnThePage(), QStringList{"45000000-7 Bauleistung Hauptgegenstand"});
         QCOMPARE(window->MerklisteTab->ProblemLine->text(), problem);
         window.reset();
         QCOMPARE(start(), QString());
-        QCOMPARE(codesOnThePage(), QStringList{"45000000 Bauleistung Hauptgegenstand"});
+        QCOMPARE(codesOnThePage(), QStringList{"45000000-7 Bauleistung Hauptgegenstand"});
         // A file without its first line says so, not "0 lines".
         window.reset();
         writeFile(listFile(), "45000000\tBauarbeiten\tHauptgegenstand\n");
@@ -216,7 +277,7 @@ private slots:
         other.reset();
         QCOMPARE(start(), QString());
         QCOMPARE(codesOf(*window), three);
-        QCOMPARE(codesOnThePage().front(), QStringLiteral("03000000 Lieferung Hauptgegenstand"));
+        QCOMPARE(codesOnThePage().front(), QStringLiteral("03000000-1 Lieferung Hauptgegenstand"));
     }
 
     // A FIFO (or any file that is not a plain one) at the list's name neither holds the start nor
@@ -357,7 +418,7 @@ private slots:
         window->AskExportFileName = [&] { return csv; };
         answerWith(QStringLiteral("&Exportieren …"));
         QVERIFY(window->close());
-        QVERIFY(fileBytes(csv).contains("03111000;Saatgut"));
+        QVERIFY(fileBytes(csv).contains("03111000-2;Saatgut"));
         window->show();
         answerWith(QStringLiteral("&Trotzdem beenden"));
         QVERIFY(window->mayEnd());
@@ -372,7 +433,7 @@ private slots:
         window->MerklisteTab->ExportButton->click();
         QCOMPARE(fileBytes(csv), QByteArray("\xEF\xBB\xBF"
                                             "Code;Bezeichnung;Art;Rolle\r\n"
-                                            "03111000;Saatgut;Lieferung;Hauptgegenstand\r\n"));
+                                            "03111000-2;Saatgut;Lieferung;Hauptgegenstand\r\n"));
 
         window->AskExportFileName = [&] { return home->filePath(QStringLiteral("missing/liste.csv")); };
         QString reported;
