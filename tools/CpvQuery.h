@@ -28,6 +28,7 @@ struct Options {
     bool tree = false;
     bool locate = false;
     bool reportSummary = false;
+    bool checkDigits = false; // every code listed as published, "45233140-2"
     std::optional<std::string> pdfFile;
     std::optional<std::string> pageFile; // alone or with pdfFile; no table, no search
     std::optional<std::string> words;    // UTF-8: the keyword search in place of the table
@@ -110,10 +111,14 @@ private:
 
 // Each mode prints to out and returns the exit status. The table arrives loaded as the main
 // window's table, sorted and searched as the options say.
-int printTree(std::ostream& out);
+int printTree(std::ostream& out, bool checkDigits = false);
 // The keyword search's codes for options.words, best first: code, TAB, description.
 int printKeywordHits(const Options& options, std::ostream& out);
-int printLocate(TClientDataSet& table, std::ostream& out);
+int printLocate(TClientDataSet& table, std::ostream& out, bool checkDigits = false);
+// A code as a listing writes it: the eight digits, or as published with --check-digit.
+std::string listedCode(std::string_view code, bool checkDigits);
+// A node text ("45233140: Straßenarbeiten") with its code as published.
+std::string listedNodeText(std::string_view text, bool checkDigits);
 int printReportSummary(TClientDataSet& table, std::ostream& out);
 int writePdf(TClientDataSet& table, const std::string& file, std::ostream& err);
 // Opens a saved page file as the preview's Open does. Without pdfFile it prints "pages", TAB and the

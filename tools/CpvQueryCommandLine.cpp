@@ -14,7 +14,21 @@ namespace {
 // What an option does to the run; options of different kinds may only go together as
 // compatible() allows. View options (order, the filter printed) go with either way of selecting
 // rows: the search's two texts or a filter expression of one's own.
-enum class Kind { View, Search, Filter, Tree, Locate, Summary, Pdf, PageFile, Words, Limit, Help, Version };
+enum class Kind {
+    View,
+    Search,
+    Filter,
+    Tree,
+    Locate,
+    Summary,
+    Pdf,
+    PageFile,
+    Words,
+    Limit,
+    CheckDigit,
+    Help,
+    Version
+};
 
 struct KnownOption {
     std::string_view name;
@@ -36,17 +50,18 @@ constexpr KnownOption KnownOptions[] = {
     {"--page-file", Kind::PageFile, "FILE", "open a saved page file (*.ndr) and print its page count"},
     {"--words", Kind::Words, "TEXT", "print the codes that best meet the keywords TEXT, best first"},
     {"--limit", Kind::Limit, "N", "with --words: print at most N codes (1 to 9454; 20 if not given)"},
+    {"--check-digit", Kind::CheckDigit, "", "write each code listed as published: 45233140-2"},
     {"--help", Kind::Help, "", "print this help and exit"},
     {"--version", Kind::Version, "", "print the version and exit"},
 };
 
 constexpr std::string_view Usage =
     "Usage: cpvquery [--sort code|desc] [--code TEXT] [--desc TEXT] [--print-filter]\n"
-    "                [--tree | --locate | --report-summary | --pdf FILE]\n"
+    "                [--tree | --locate | --report-summary | --pdf FILE] [--check-digit]\n"
     "  or:  cpvquery [--sort code|desc] --filter EXPR [--print-filter]\n"
-    "                [--locate | --report-summary | --pdf FILE]\n"
+    "                [--locate | --report-summary | --pdf FILE] [--check-digit]\n"
     "  or:  cpvquery --page-file FILE [--pdf FILE]\n"
-    "  or:  cpvquery --words TEXT [--limit N]\n";
+    "  or:  cpvquery --words TEXT [--limit N] [--check-digit]\n";
 
 constexpr std::string_view Description =
     "Prints the built-in CPV 2007 code list, one row a line (code, TAB, description; UTF-8),\n"
@@ -64,6 +79,12 @@ constexpr std::string_view KeywordHelp =
     "everyday words buyers use and the English terms. It prints nothing when nothing meets\n"
     "the words well enough. For example:\n"
     "  cpvquery --words \"reinigung büro\" --limit 5\n";
+
+constexpr std::string_view CheckDigitHelp =
+    "A code given with its check digit (--code 45233140-2) searches its eight digits; a digit\n"
+    "that is not the published one is told on standard error, and the rows follow as ever.\n"
+    "--check-digit writes every code listed in its published form, 45233140-2: the rows, the\n"
+    "keyword search's codes, the tree's node texts and the located nodes.\n";
 
 constexpr std::string_view Epilogue =
     "Exit status: 0 on success, 1 on a failure (output that cannot be written, a PDF that\n"
@@ -88,6 +109,11 @@ bool compatible(Kind first, Kind second) {
     for (Kind rows : {Kind::View, Kind::Search, Kind::Filter}) {
         if (pair(rows, Kind::Locate) || pair(rows, Kind::Summary) || pair(rows, Kind::Pdf))
             return true;
+    }
+    // The published form goes wherever codes are listed; the printed list keeps its own.
+    if (first == Kind::CheckDigit || second == Kind::CheckDigit) {
+        const Kind other = first == Kind::CheckDigit ? second : first;
+        return other != Kind::Summary && other != Kind::Pdf && other != Kind::PageFile;
     }
     return pair(Kind::View, Kind::Search) || pair(Kind::View, Kind::Filter) ||
            pair(Kind::Pdf, Kind::PageFile) || pair(Kind::Words, Kind::Limit);
@@ -162,6 +188,7 @@ void setFlag(Options& options, std::string_view name) {
     options.tree |= name == "--tree";
     options.locate |= name == "--locate";
     options.reportSummary |= name == "--report-summary";
+    options.checkDigits |= name == "--check-digit";
 }
 
 // Read in the order given, the first option that cannot go with one before it, and that one.
@@ -297,6 +324,8 @@ std::string helpText() {
     text += FilterExpressionHelp;
     text += '\n';
     text += KeywordHelp;
+    text += '\n';
+    text += CheckDigitHelp;
     text += '\n';
     text += Epilogue;
     return text;

@@ -69,13 +69,13 @@ void appendUtf8(std::string& out, std::string_view text) {
 }
 
 // The view, one row a line: code, TAB, description (a null value prints as empty text).
-void printView(const TClientDataSet& table, std::ostream& out) {
+void printView(const TClientDataSet& table, std::ostream& out, bool checkDigits) {
     const std::size_t code = table.fieldByName(codelist::CodeField);
     const std::size_t description = table.fieldByName(codelist::DescriptionField);
     std::string text;
     text.reserve(table.recordCount() * 96);
     for (std::size_t position = 0; position < table.recordCount(); ++position) {
-        appendUtf8(text, table.valueAt(position, code).value_or(std::string_view()));
+        appendUtf8(text, listedCode(table.valueAt(position, code).value_or(std::string_view()), checkDigits));
         text += '\t';
         appendUtf8(text, table.valueAt(position, description).value_or(std::string_view()));
         text += '\n';
@@ -99,13 +99,13 @@ int run(const Options& options, char** argv) {
     if (options.reportMode())
         return runReportModes(options, argv);
     if (options.tree)
-        return printTree(std::cout);
+        return printTree(std::cout, options.checkDigits);
     if (options.words)
         return printKeywordHits(options, std::cout);
     TClientDataSet table("ClientDataSet1");
     const int status = searchTable(table, options, std::cout, std::cerr);
-    const int modeStatus =
-        options.locate ? printLocate(table, std::cout) : (printView(table, std::cout), Success);
+    const int modeStatus = options.locate ? printLocate(table, std::cout, options.checkDigits)
+                                          : (printView(table, std::cout, options.checkDigits), Success);
     return status != Success ? status : modeStatus;
 }
 
@@ -175,13 +175,24 @@ int printKeywordHits(const Options& options, std::ostream& out) {
                                                               options.limit.value_or(Options::DefaultLimit));
     std::string text;
     for (const keyword::KeywordHit& hit : hits) {
-        text += hit.code;
+        text += listedCode(hit.code, options.checkDigits);
         text += '\t';
         appendUtf8(text, hit.description);
         text += '\n';
     }
     out << text;
     return Success;
+}
+
+std::string listedCode(std::string_view code, bool checkDigits) {
+    return checkDigits ? codelist::publishedCode(code) : std::string(code);
+}
+
+std::string listedNodeText(std::string_view text, bool checkDigits) {
+    // A code's node begins with its eight digits and a colon; the root is text alone.
+    if (!checkDigits || text.size() < 9 || text[8] != ':')
+        return std::string(text);
+    return codelist::publishedCode(text.substr(0, 8)) + std::string(text.substr(8));
 }
 
 int runProgram(int argc, char** argv) {

@@ -42,30 +42,30 @@ private:
 
 } // namespace
 
-int printTree(std::ostream& out) {
+int printTree(std::ostream& out, bool checkDigits) {
     TreePage page;
     page.show();
     std::string text;
     page.nodes().forEachNode([&](tree::NodeRef node, std::size_t depth) {
         text += std::to_string(depth);
         text += '\t';
-        text += cp1252::toUtf8(page.nodes().text(node));
+        text += cp1252::toUtf8(listedNodeText(page.nodes().text(node), checkDigits));
         text += '\n';
     });
     out << text;
     return 0;
 }
 
-int printLocate(TClientDataSet& table, std::ostream& out) {
+int printLocate(TClientDataSet& table, std::ostream& out, bool checkDigits) {
     TreePage page;
     std::string text;
     for (table.first(); !table.eof(); table.next()) {
         const tree::NodeRef selected =
             tree::locateCurrentCode(table, page.nodes(), page.rootNode(), [&page] { page.show(); });
-        text += cp1252::toUtf8(table.fieldAsString(codelist::CodeField));
+        text += cp1252::toUtf8(listedCode(table.fieldAsString(codelist::CodeField), checkDigits));
         text += '\t';
         if (selected)
-            text += cp1252::toUtf8(page.nodes().text(selected));
+            text += cp1252::toUtf8(listedNodeText(page.nodes().text(selected), checkDigits));
         text += '\n';
     }
     out << text;

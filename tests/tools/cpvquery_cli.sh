@@ -48,7 +48,7 @@ case_help() {
     head -n 1 out | grep -q '^Usage: cpvquery ' || fail "--help does not begin with the usage: $(head -n 1 out)"
     local option
     for option in --sort --code --desc --filter --print-filter --tree --locate --report-summary --pdf \
-        --page-file --words --limit --help --version; do
+        --page-file --words --limit --check-digit --help --version; do
         grep -Eq "^  $option( [A-Za-z|]+)? +[a-z].{10,}" out || fail "--help has no line for $option"
     done
     grep -q "Exit status" out || fail "--help does not tell the exit statuses"
@@ -210,6 +210,35 @@ case_published_code() {
         [ "$status" -eq 0 ] && [ "$(head -n 1 out)" = "FILTER[ CPV_ID >= '$text' AND CPV_ID < '${text}9999999' ]" ] ||
             fail "$text: status $status, $(head -n 1 out)"
     done
+}
+
+# --check-digit writes the published form in every mode that lists codes, each of them against
+# the carried digits the source's codes have; the printed list keeps its own and refuses it.
+case_check_digit() {
+    local digits
+    digits=$(dirname "$source_tsv")/cpv2007-check-digits.tsv
+    run --check-digit
+    awk -F '\t' 'NR == FNR { if (FNR > 1) digit[$1] = $2; next } FNR > 1 { print $1 "-" digit[$1] "\t" $2 }' \
+        "$digits" "$source_tsv" >expected
+    [ "$status" -eq 0 ] && [ "$(wc -l <expected)" -eq 9454 ] && cmp -s out expected ||
+        fail "--check-digit: status $status, $(cmp out expected)"
+    local call expected_first
+    while IFS='|' read -r call expected_first; do
+        # shellcheck disable=SC2086
+        run $call --check-digit
+        [ "$status" -eq 0 ] && [ "$(head -n 1 out)" = "$expected_first" ] ||
+            fail "$call --check-digit: status $status, $(head -n 1 out) $(cat err)"
+    done <<'CALLS'
+--filter CPV_ID='45233140'|45233140-2	Straßenarbeiten
+--words straßenarbeiten --limit 1|45233140-2	Straßenarbeiten
+--code 03111 --locate|03111000-2	03111000-2: Saatgut
+--tree|0	CPV-Codes
+CALLS
+    run --tree --check-digit
+    [ "$(sed -n 3p out)" = $'2\t03100000-2: Landwirtschafts- und Gartenbauerzeugnisse' ] ||
+        fail "--tree --check-digit: $(sed -n 3p out)"
+    refused "options '--pdf' and '--check-digit' cannot be combined" --pdf x.pdf --check-digit
+    refused "options '--check-digit' and '--page-file' cannot be combined" --check-digit --page-file x.ndr
 }
 
 # The report modes run in the report program, found beside cpvquery or, installed, in
