@@ -1,8 +1,10 @@
 // Feeds arbitrary bytes to the Merkliste's file reader over a few known codes. Whatever it reads
 // is a list with at most one main code (exactly one when it holds any), and that list written and
 // read again is the same list, undamaged. Joining it with itself and with the empty list changes
-// nothing.
+// nothing. The same bytes pasted add only codes the list has, each once, and pasting the list's own
+// copied text again adds nothing.
 #include "Merkliste.h"
+#include "Paste.h"
 
 #include <cstdlib>
 #include <string_view>
@@ -47,5 +49,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(mergeChanges(read.list, read.list, read.list).sameCodesAs(read.list));
     check(mergeChanges(Merkliste(), Merkliste(), read.list).sameCodesAs(read.list));
     check(mergeChanges(Merkliste(), read.list, Merkliste()).sameCodesAs(read.list));
+
+    Merkliste pasted;
+    const PasteOutcome outcome = pasteCodes(pasted, text, knownTerms());
+    check(outcome.added == pasted.size() && outcome.alreadyThere == 0);
+    for (const Entry& entry : pasted.entries())
+        check(knownTerms().termOf(entry.code) != nullptr);
+    check(pasteCodes(pasted, pasted.copyText(), knownTerms()).added == 0);
+    check(!pasteSummary(outcome).empty());
     return 0;
 }
