@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 
 using namespace kodexa;
 
@@ -194,6 +195,16 @@ int main(int argc, char** argv) {
     window->MerklisteTab->Entries->setFocus();
     settle();
     shooter.save(QStringLiteral("11-merkliste"), around(*window));
+    // A notice's CPV section pasted with Ctrl+V, one digit mistyped and one code of no list.
+    window->MerklisteTab->AskPastedText = [](const QString&) -> std::optional<QString> {
+        return QStringLiteral("II.1.2) CPV-Code Hauptteil\n90911200-8 Gebäudereinigung\n"
+                              "II.2.2) Weitere CPV-Codes\n90911300-9 Fensterreinigung\n"
+                              "90919300-5 Reinigung von Schulen, 90910000-9; 90911200–8\n"
+                              "45233140-9 Straßenarbeiten\n99999999 Sonstiges\n");
+    };
+    window->MerklisteTab->PasteButton->click();
+    settle();
+    shooter.save(QStringLiteral("12-merkliste-pasted"), around(*window));
 
     DlgSearchCPV = nullptr;
     window.reset();
