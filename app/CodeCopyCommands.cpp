@@ -1,5 +1,7 @@
 #include "CodeCopyCommands.h"
 
+#include "AccessibleAnnouncement.h"
+#include "CheckDigits.h"
 #include "ErrorReport.h"
 #include "QtText.h"
 
@@ -56,6 +58,12 @@ void CodeCopyCommands::copy(codelist::CopyForm form) {
     if (!record)
         return;
     copyToClipboard(toQString(codelist::copiedText(form, record->code, record->description)));
+    // Copying changes nothing in view: a reader hears that it happened.
+    announceToAssistiveTechnology(*view_->window(),
+                                  form == codelist::CopyForm::Code
+                                      ? QStringLiteral("%1 kopiert").arg(toQString(record->code))
+                                      : QStringLiteral("%1 mit Bezeichnung kopiert")
+                                            .arg(toQString(codelist::publishedCode(record->code))));
 }
 
 bool CodeCopyCommands::eventFilter(QObject* watched, QEvent* event) {

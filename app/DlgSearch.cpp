@@ -11,6 +11,7 @@
 #include "CodeCopyCommands.h"
 #include "CodeList.h"
 #include "CodeLocator.h"
+#include "CodeRowList.h"
 #include "CodeTree.h"
 #include "CodeTreeView.h"
 #include "DBGrid.h"
@@ -32,6 +33,7 @@
 #include "TreeWidgetNodes.h"
 #include "WrittenCodes.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
@@ -44,6 +46,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProgressBar>
 #include <QProxyStyle>
 #include <QPushButton>
@@ -53,6 +56,7 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -238,6 +242,8 @@ TDlgSearchCPV::TDlgSearchCPV(SystemClock* clock, QWidget* parent) : QMainWindow(
     PageControl1->addTab(KeywordPage, QStringLiteral("Stichwortsuche"));
     MerklisteTab = new MerklistePage(Merkliste);
     PageControl1->addTab(MerklisteTab, QStringLiteral("Merkliste"));
+    for (QPushButton* button : MerklisteTab->findChildren<QPushButton*>())
+        button->setStyle(buttonStyle);
     setCentralWidget(PageControl1);
 
     StatusBar1 = new QStatusBar(this);
@@ -442,7 +448,16 @@ void TDlgSearchCPV::connectHandlers() {
     connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
         if (PageControl1->widget(index) == TabSheet2)
             handle([this] { TabSheet2Show(); });
+        // Ctrl+Tab moves the focus into the page without its name: a reader hears it after the focus.
+        if (pageByKey_) {
+            pageByKey_ = false;
+            announceWhenActive(*this, QStringLiteral("%1, Seite %2 von %3")
+                                          .arg(PageControl1->tabText(index).remove(u'&'))
+                                          .arg(index + 1)
+                                          .arg(PageControl1->count()));
+        }
     });
+    PageControl1->installEventFilter(this);
     connect(DBGrid1, &TDBGrid::gridDoubleClicked, this, [this] { handle([this] { DBGrid1DblClick(); }); });
     connect(KeywordPage, &KeywordSearchPage::openInTree, this,
             [this](const std::string& code) { handle([this, &code] { showCodeInTree(code); }); });
@@ -461,6 +476,16 @@ void TDlgSearchCPV::connectHandlers() {
     });
     connect(Beenden1, &QAction::triggered, this, [this] { handle([this] { Beenden1Click(); }); });
     connect(MenuAbout, &QAction::triggered, this, [this] { handle([this] { MenuAboutClick(); }); });
+}
+
+bool TDlgSearchCPV::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PageControl1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool control = (key->modifiers() & Qt::ControlModifier) != 0;
+        pageByKey_ = control && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab ||
+                                 key->key() == Qt::Key_PageUp || key->key() == Qt::Key_PageDown);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TDlgSearchCPV::keyPressEvent(QKeyEvent* event) {
@@ -597,10 +622,8 @@ void TDlgSearchCPV::showMerklisteKeepingCurrent() {
 
 void TDlgSearchCPV::pasteIntoMerkliste(const QString& text) {
     if (text.isEmpty()) {
-        const QString outcome =
-            QStringLiteral("Die Zwischenablage hält keinen Text; die Merkliste bleibt, wie sie war.");
-        MerklisteTab->showPasteOutcome(outcome);
-        announceToAssistiveTechnology(*this, outcome);
+        MerklisteTab->showOutcome(
+            QStringLiteral("Die Zwischenablage hält keinen Text; die Merkliste bleibt, wie sie war."));
         return;
     }
     const std::size_t before = Merkliste.size();
@@ -618,9 +641,10 @@ void TDlgSearchCPV::pasteIntoMerkliste(const QString& text) {
         MerklisteTab->showList(static_cast<int>(before));              // the first code added
         if (const std::optional<QString> unsaved = merklisteChanged()) // the file written once
             outcome += QStringLiteral("; nicht gespeichert: %1").arg(*unsaved);
+        if (const QString kinds = MerklisteTab->takeKindsNote(); !kinds.isEmpty())
+            outcome += QStringLiteral(". ") + kinds;
     }
-    MerklisteTab->showPasteOutcome(outcome);
-    announceToAssistiveTechnology(*this, outcome);
+    MerklisteTab->showOutcome(outcome);
 }
 
 void TDlgSearchCPV::addToMerkliste(const std::optional<CopiedRecord>& record, QWidget* from) {
@@ -635,9 +659,25 @@ void TDlgSearchCPV::addToMerkliste(const std::optional<CopiedRecord>& record, QW
         if (const std::optional<QString> unsaved = merklisteChanged())
             outcome = QStringLiteral("%1 zur Merkliste hinzugefügt, aber nicht gespeichert: %2")
                           .arg(code, *unsaved);
+        if (const QString kinds = MerklisteTab->takeKindsNote(); !kinds.isEmpty())
+            outcome += QStringLiteral(". ") + kinds;
     }
-    QToolTip::showText(from->mapToGlobal(from->rect().center()), outcome, from, {}, MerklisteOutcomeMs);
     announceToAssistiveTechnology(*this, outcome);
+    // Beside the row it was added from, below its text; shown from the event loop, so that a context
+    // menu that ran the command has closed and does not take the tip with it.
+    QPointer<QWidget> view = from;
+    QTimer::singleShot(0, this, [view, outcome] {
+        if (view == nullptr)
+            return;
+        QPoint at = view->rect().center();
+        if (auto* items = qobject_cast<QAbstractItemView*>(view.data())) {
+            const QRect row = items->visualRect(items->currentIndex());
+            if (row.isValid())
+                at = items->viewport()->mapTo(view,
+                                              QPoint(std::min(row.left() + 80, row.right()), row.bottom()));
+        }
+        QToolTip::showText(view->mapToGlobal(at), outcome, view, {}, MerklisteOutcomeMs);
+    });
 }
 
 std::optional<QString> TDlgSearchCPV::merklisteChanged() {
@@ -710,6 +750,11 @@ void TDlgSearchCPV::exportMerkliste() {
                 .arg(name, MerklisteFile::writeFailure(file.errorNumber(), QFileInfo(name).absolutePath()))
                 .toStdString());
     ++exportCount_;
+    MerklisteTab->showOutcome(QStringLiteral("Merkliste mit %1 nach „%2“ exportiert")
+                                  .arg(Merkliste.size() == 1
+                                           ? QStringLiteral("1 Code")
+                                           : QStringLiteral("%1 Codes").arg(Merkliste.size()),
+                                       QFileInfo(name).fileName()));
 }
 
 void TDlgSearchCPV::showTreePage() {

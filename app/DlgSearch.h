@@ -125,6 +125,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -150,6 +151,7 @@ private:
     // Tells in the status bar when the code typed carries a check digit that is not the published one.
     void showCheckDigitNote(const std::optional<std::string>& published);
     bool checkDigitNoteShown_ = false;
+    bool pageByKey_ = false;      // the page control is switching pages on Ctrl+Tab or Ctrl+Page Up/Down
     std::size_t exportCount_ = 0; // exports written, so that ending after one can tell it worked
 
     std::unique_ptr<tree::TreeNodes> treeNodes_;

@@ -3,6 +3,7 @@
 #include "AnnouncementWhenActive.h"
 #include "CheckDigits.h"
 #include "CodeCopyCommands.h"
+#include "CodeRowList.h"
 #include "QtText.h"
 
 #include <QHeaderView>
@@ -17,7 +18,13 @@ namespace kodexa {
 namespace {
 
 constexpr int PanelHeight = 73;
-constexpr int CodeColumnWidth = 90; // "45233140-2", as codes are published
+constexpr int CodeColumnMargin = 16; // beside the widest code, "45233140-2"
+
+const QString NoWordsText = QStringLiteral(
+    "Geben Sie oben ein, was Sie kaufen möchten, in Ihren Worten oder als Titel der Ausschreibung, zum "
+    "Beispiel „Reinigung Schule“ oder „Lieferung von Streusalz“. Die Treffer erscheinen hier beim Tippen.");
+const QString NoHitsText = QStringLiteral(
+    "Keine Treffer. Versuchen Sie andere, allgemeinere oder weniger Wörter, oder den Code selbst.");
 // A screen reader hears the count once the typing has paused this long.
 constexpr int AnnouncementPauseMs = 700;
 
@@ -67,14 +74,12 @@ void KeywordSearchPage::createControls() {
     CountLabel = new QLabel(panel);
     CountLabel->setGeometry(120, 44, 313, 13);
 
-    Results = new QTreeWidget;
+    Results = new CodeRowList;
     Results->setColumnCount(2);
     Results->setHeaderLabels({QStringLiteral("Code"), QStringLiteral("Bezeichnung")});
-    Results->setRootIsDecorated(false);
-    Results->setUniformRowHeights(true);
-    Results->setAllColumnsShowFocus(true);
-    Results->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Results->header()->resizeSection(0, CodeColumnWidth);
+    Results->header()->resizeSection(
+        0, Results->fontMetrics().horizontalAdvance(QStringLiteral("45233140-2")) + CodeColumnMargin);
+    Results->setEmptyText(NoWordsText);
     Results->setAccessibleName(QStringLiteral("Treffer"));
     Results->setAccessibleDescription(QStringLiteral(
         "Mit der Eingabetaste oder einem Doppelklick zeigen Sie den Code in der Baumansicht."));
@@ -112,8 +117,10 @@ void KeywordSearchPage::showResults() {
         items.append(
             new QTreeWidgetItem({toQString(codelist::publishedCode(hit.code)), toQString(hit.description)}));
     Results->addTopLevelItems(items);
+    Results->describeRows();
     if (!items.isEmpty())
         Results->setCurrentItem(items.front());
+    Results->setEmptyText(WordsEdit->text().trimmed().isEmpty() ? NoWordsText : NoHitsText);
     CountLabel->setText(WordsEdit->text().trimmed().isEmpty() ? QString() : countText(found_, hits_.size()));
 }
 
@@ -150,7 +157,9 @@ bool KeywordSearchPage::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == Results && key->key() == Qt::Key_Up &&
         Results->currentItem() == Results->topLevelItem(0)) {
-        WordsEdit->setFocus(Qt::BacktabFocusReason);
+        // Not as Shift+Tab would: that selects the whole input, and the next key would replace it.
+        WordsEdit->setFocus(Qt::OtherFocusReason);
+        WordsEdit->end(false);
         return true;
     }
     return false;

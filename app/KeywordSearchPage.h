@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CodeRowList.h"
 #include "KeywordIndex.h"
 
 #include <QWidget>
@@ -31,7 +32,7 @@ public:
     QLabel* WordsLabel = nullptr;
     QLineEdit* WordsEdit = nullptr;
     QLabel* CountLabel = nullptr;
-    QTreeWidget* Results = nullptr;
+    CodeRowList* Results = nullptr;
     CodeCopyCommands* ResultCopy = nullptr;
 
     // Searches for what the input holds now and shows the results.

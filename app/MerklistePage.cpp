@@ -1,7 +1,9 @@
 #include "MerklistePage.h"
 
+#include "AccessibleAnnouncement.h"
 #include "CheckDigits.h"
 #include "CodeCopyCommands.h"
+#include "CodeRowList.h"
 #include "Paste.h"
 #include "QtText.h"
 
@@ -20,12 +22,54 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace kodexa {
 namespace {
 
-constexpr int CodeColumnWidth = 90; // "45233140-2", as codes are published
-constexpr int TermColumnWidth = 380;
-constexpr int KindColumnWidth = 110;
+// Beside the widest text of a column: "45233140-2", "Dienstleistung", "Hauptgegenstand".
+constexpr int ColumnMargin = 16;
+const QString ListDescription = QStringLiteral(
+    "Entf entfernt den Code, Strg+Pfeil nach oben und unten verschiebt ihn, die Eingabetaste zeigt ihn in "
+    "der Baumansicht, Strg+Umschalt+C kopiert die ganze Liste, Strg+V fügt Codes aus der Zwischenablage "
+    "ein.");
+const QString EmptyListText = QStringLiteral(
+    "Die Merkliste ist leer. Fügen Sie Codes mit Einfg (oder „Zur Merkliste hinzufügen“ im Kontextmenü) in "
+    "der Tabelle, im Baum oder bei den Treffern der Stichwortsuche hinzu, oder mit Strg+V aus einer "
+    "Bekanntmachung, einem Portal oder einer Tabelle.");
+
+QString pluralKindName(merkliste::ContractKind kind) {
+    switch (kind) {
+    case merkliste::ContractKind::Supplies:
+        return QStringLiteral("Lieferungen");
+    case merkliste::ContractKind::Works:
+        return QStringLiteral("Bauleistungen");
+    case merkliste::ContractKind::Services:
+        return QStringLiteral("Dienstleistungen");
+    case merkliste::ContractKind::None:
+        break;
+    }
+    return {};
+}
+
+// "Lieferungen und Bauleistungen", "Lieferungen, Bauleistungen und Dienstleistungen".
+QString kindsNamed(const merkliste::Merkliste& list) {
+    QStringList names;
+    for (const merkliste::ContractKind kind :
+         {merkliste::ContractKind::Supplies, merkliste::ContractKind::Works,
+          merkliste::ContractKind::Services})
+        if (std::any_of(list.entries().begin(), list.entries().end(),
+                        [kind](const merkliste::Entry& e) { return merkliste::kindOf(e.code) == kind; }))
+            names << pluralKindName(kind);
+    if (names.size() < 2)
+        return names.join(QString());
+    const QString last = names.takeLast();
+    return names.join(QStringLiteral(", ")) + QStringLiteral(" und ") + last;
+}
+
+QString published(const std::string& code) {
+    return toQString(codelist::publishedCode(code));
+}
 // Each row keeps its eight digits beside the published code it shows.
 constexpr int CodeRole = Qt::UserRole;
 
@@ -48,26 +92,35 @@ void MerklistePage::createControls() {
     ProblemLine->setWordWrap(true);
     ProblemLine->setTextFormat(Qt::PlainText);
     ProblemLine->hide();
-    KindsLine =
-        new QLabel(QStringLiteral("Die Merkliste mischt Lieferungen, Bauleistungen oder Dienstleistungen: "
-                                  "die Art des Auftrags bestimmt der Hauptgegenstand."));
+    KindsLine = new QLabel;
     KindsLine->setWordWrap(true);
+    KindsLine->setTextFormat(Qt::PlainText);
     KindsLine->hide();
 
-    Entries = new QTreeWidget;
+    Entries = new CodeRowList;
     Entries->setColumnCount(4);
     Entries->setHeaderLabels({QStringLiteral("Code"), QStringLiteral("Bezeichnung"), QStringLiteral("Art"),
                               QStringLiteral("Rolle")});
-    Entries->setRootIsDecorated(false);
-    Entries->setUniformRowHeights(true);
-    Entries->setAllColumnsShowFocus(true);
-    Entries->header()->resizeSection(0, CodeColumnWidth);
-    Entries->header()->resizeSection(1, TermColumnWidth);
-    Entries->header()->resizeSection(2, KindColumnWidth);
+    // The term takes what the window gives; the other columns keep room for their widest text, so
+    // that the role stays in view at the window's smallest size.
+    QHeaderView* header = Entries->header();
+    header->setStretchLastSection(false);
+    const QFontMetrics metrics = Entries->fontMetrics();
+    const QString widest[] = {QStringLiteral("45233140-2"), QString(), QStringLiteral("Dienstleistung"),
+                              QStringLiteral("Hauptgegenstand")};
+    for (int column = 0; column < 4; ++column) {
+        if (column == 1)
+            continue;
+        header->setSectionResizeMode(column, QHeaderView::Fixed);
+        header->resizeSection(column,
+                              std::max(metrics.horizontalAdvance(widest[column]),
+                                       metrics.horizontalAdvance(Entries->headerItem()->text(column))) +
+                                  ColumnMargin);
+    }
+    header->setSectionResizeMode(1, QHeaderView::Stretch);
     Entries->setAccessibleName(QStringLiteral("Merkliste"));
-    Entries->setAccessibleDescription(QStringLiteral(
-        "Entf entfernt den Code, Strg+Pfeil auf und ab verschiebt ihn, die Eingabetaste zeigt ihn in "
-        "der Baumansicht, Strg+Umschalt+C kopiert die ganze Liste."));
+    Entries->setAccessibleDescription(ListDescription);
+    Entries->setEmptyText(EmptyListText);
 
     auto* buttons = new QWidget;
     MainButton = makeButton(QStringLiteral("Als &Hauptgegenstand"), buttons);
@@ -111,27 +164,31 @@ void MerklistePage::connectCommands() {
     connect(PasteButton, &QPushButton::clicked, this, &MerklistePage::pasteThroughDialog);
     connect(CopyButton, &QPushButton::clicked, this, &MerklistePage::copyWholeList);
     connect(ExportButton, &QPushButton::clicked, this, &MerklistePage::exportRequested);
-    connect(Entries, &QTreeWidget::activated, this, [this] {
-        if (const int row = currentRow(); row >= 0)
-            emit openInTree(list_.entries()[static_cast<std::size_t>(row)].code);
-    });
+    const auto openCurrent = [this] {
+        if (const std::string code = currentCode(); !code.empty())
+            emit openInTree(code);
+    };
+    connect(Entries, &QTreeWidget::activated, this, openCurrent);
     connect(Entries, &QTreeWidget::currentItemChanged, this, &MerklistePage::updateButtons);
     // The keys of the list, while it has the focus; its context menu offers the same.
-    const auto addKey = [this](const QString& text, const QKeySequence& key, auto run) {
+    const auto addKey = [this](const QString& text, const QList<QKeySequence>& keys, auto run) {
         auto* action = new QAction(text, Entries);
-        action->setShortcut(key);
+        action->setShortcuts(keys);
         action->setShortcutContext(Qt::WidgetShortcut);
         connect(action, &QAction::triggered, this, run);
         Entries->addAction(action);
     };
-    addKey(QStringLiteral("Code kopieren"), QKeySequence(Qt::CTRL | Qt::Key_C),
+    addKey(QStringLiteral("Code kopieren"), {QKeySequence(Qt::CTRL | Qt::Key_C)},
            [this] { copyCurrentCode(); });
-    addKey(QStringLiteral("Ganze Liste kopieren"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
+    addKey(QStringLiteral("Ganze Liste kopieren"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C)},
            [this] { copyWholeList(); });
-    addKey(QStringLiteral("Als Hauptgegenstand"), QKeySequence(), [this] { makeCurrentMain(); });
-    addKey(QStringLiteral("Entfernen"), QKeySequence(Qt::Key_Delete), [this] { removeCurrent(); });
-    addKey(QStringLiteral("Nach oben"), QKeySequence(Qt::CTRL | Qt::Key_Up), [this] { moveCurrent(-1); });
-    addKey(QStringLiteral("Nach unten"), QKeySequence(Qt::CTRL | Qt::Key_Down), [this] { moveCurrent(+1); });
+    addKey(QStringLiteral("In Baumansicht anzeigen"),
+           {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)}, openCurrent);
+    addKey(QStringLiteral("Als Hauptgegenstand"), {}, [this] { makeCurrentMain(); });
+    addKey(QStringLiteral("Entfernen"), {QKeySequence(Qt::Key_Delete)}, [this] { removeCurrent(); });
+    addKey(QStringLiteral("Nach oben"), {QKeySequence(Qt::CTRL | Qt::Key_Up)}, [this] { moveCurrent(-1); });
+    addKey(QStringLiteral("Nach unten"), {QKeySequence(Qt::CTRL | Qt::Key_Down)},
+           [this] { moveCurrent(+1); });
     // Pasting works wherever the focus is on the page, an empty list's too; the list's menu offers it.
     auto* paste = new QAction(QStringLiteral("Codes einfügen"), this);
     paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
@@ -155,17 +212,32 @@ void MerklistePage::showList(int current) {
     for (std::size_t i = 0; i < list_.size(); ++i) {
         const merkliste::Entry& entry = list_.entries()[i];
         auto* item =
-            new QTreeWidgetItem({toQString(codelist::publishedCode(entry.code)), toQString(entry.term),
+            new QTreeWidgetItem({published(entry.code), toQString(entry.term),
                                  QString::fromUtf8(merkliste::kindName(merkliste::kindOf(entry.code))),
                                  QString::fromUtf8(merkliste::roleName(list_.roleOf(i)))});
         item->setData(0, CodeRole, toQString(entry.code));
         items.append(item);
     }
     Entries->addTopLevelItems(items);
+    Entries->describeRows();
     if (!items.isEmpty())
         Entries->setCurrentItem(items[std::clamp(current, 0, static_cast<int>(items.size()) - 1)]);
-    KindsLine->setVisible(list_.mixesKinds());
+    const bool mixed = list_.mixesKinds();
+    if (mixed)
+        KindsLine->setText(QStringLiteral("Die Merkliste mischt %1: die Art des Auftrags bestimmt der "
+                                          "Hauptgegenstand.")
+                               .arg(kindsNamed(list_)));
+    KindsLine->setVisible(mixed);
+    // The line belongs to the list: a reader hears it with the list's description.
+    Entries->setAccessibleDescription(mixed ? KindsLine->text() + u' ' + ListDescription : ListDescription);
     updateButtons();
+}
+
+QString MerklistePage::takeKindsNote() {
+    const bool mixed = list_.mixesKinds();
+    const bool began = mixed && !kindsToldMixed_;
+    kindsToldMixed_ = mixed;
+    return began ? KindsLine->text() : QString();
 }
 
 void MerklistePage::showProblem(const QString& problem) {
@@ -173,38 +245,80 @@ void MerklistePage::showProblem(const QString& problem) {
         return;
     ProblemLine->setText(problem);
     ProblemLine->setVisible(!problem.isEmpty());
+    if (!problem.isEmpty())
+        tell(problem);
 }
 
 void MerklistePage::updateButtons() {
-    const int row = currentRow();
-    const bool any = row >= 0;
-    MainButton->setEnabled(any && list_.roleOf(static_cast<std::size_t>(row)) != merkliste::Role::Main);
-    RemoveButton->setEnabled(any);
-    UpButton->setEnabled(any && row > 0);
-    DownButton->setEnabled(any && row + 1 < static_cast<int>(list_.size()));
-    CopyButton->setEnabled(!list_.empty());
-    ExportButton->setEnabled(!list_.empty());
+    // The commands on an entry stay enabled while there is one: a button that disabled itself
+    // would send the focus on to the next one, and the next Space there would do something else.
+    // At an end of the list or on the main code they say why nothing changed.
+    const bool any = !list_.empty();
+    bool hadFocus = false;
+    for (QPushButton* button : {MainButton, RemoveButton, UpButton, DownButton, CopyButton, ExportButton}) {
+        hadFocus |= button->hasFocus() && !any;
+        button->setEnabled(any);
+    }
+    if (hadFocus)
+        Entries->setFocus(Qt::OtherFocusReason);
+}
+
+void MerklistePage::tell(const QString& outcome) {
+    if (QWidget* shown = window())
+        announceToAssistiveTechnology(*shown, outcome);
 }
 
 void MerklistePage::makeCurrentMain() {
-    changeCurrent([this](std::size_t row) {
-        list_.makeMain(row);
-        return row;
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    const QString code = published(list_.entries()[static_cast<std::size_t>(row)].code);
+    if (list_.roleOf(static_cast<std::size_t>(row)) == merkliste::Role::Main) {
+        tell(QStringLiteral("%1 ist schon Hauptgegenstand").arg(code));
+        return;
+    }
+    changeCurrent([this](std::size_t at) {
+        list_.makeMain(at);
+        return at;
     });
+    tell(QStringLiteral("%1 ist jetzt Hauptgegenstand").arg(code));
 }
 
 void MerklistePage::removeCurrent() {
-    changeCurrent([this](std::size_t row) {
-        list_.remove(row);
-        return row;
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    const std::string code = list_.entries()[static_cast<std::size_t>(row)].code;
+    const bool wasMain = list_.roleOf(static_cast<std::size_t>(row)) == merkliste::Role::Main;
+    changeCurrent([this](std::size_t at) {
+        list_.remove(at);
+        return at;
     });
+    QString outcome = QStringLiteral("%1 entfernt").arg(published(code));
+    if (list_.empty())
+        outcome += QStringLiteral("; die Merkliste ist leer");
+    else if (const std::optional<std::size_t> main = list_.mainIndex(); wasMain && main)
+        outcome +=
+            QStringLiteral("; Hauptgegenstand ist jetzt %1").arg(published(list_.entries()[*main].code));
+    tell(outcome);
 }
 
 void MerklistePage::moveCurrent(int by) {
-    changeCurrent([this, by](std::size_t row) -> std::optional<std::size_t> {
-        const std::size_t moved = list_.move(row, by);
-        return moved == row ? std::nullopt : std::optional(moved); // at an end: nothing changed
-    });
+    const int row = currentRow();
+    if (row < 0)
+        return;
+    const QString code = published(list_.entries()[static_cast<std::size_t>(row)].code);
+    const bool atEnd = by < 0 ? row == 0 : row + 1 == static_cast<int>(list_.size());
+    if (atEnd) {
+        tell(by < 0 ? QStringLiteral("%1 steht schon oben").arg(code)
+                    : QStringLiteral("%1 steht schon unten").arg(code));
+        return;
+    }
+    changeCurrent([this, by](std::size_t at) -> std::optional<std::size_t> { return list_.move(at, by); });
+    tell(QStringLiteral("%1 nach %2 verschoben: jetzt %3 von %4")
+             .arg(code, by < 0 ? QStringLiteral("oben") : QStringLiteral("unten"))
+             .arg(currentRow() + 1)
+             .arg(list_.size()));
 }
 
 void MerklistePage::changeCurrent(const std::function<std::optional<std::size_t>(std::size_t)>& change) {
@@ -219,13 +333,18 @@ void MerklistePage::changeCurrent(const std::function<std::optional<std::size_t>
 }
 
 void MerklistePage::copyCurrentCode() {
-    if (const int row = currentRow(); row >= 0)
-        copyToClipboard(toQString(list_.entries()[static_cast<std::size_t>(row)].code));
+    if (const std::string code = currentCode(); !code.empty()) {
+        copyToClipboard(toQString(code));
+        tell(QStringLiteral("%1 kopiert").arg(toQString(code)));
+    }
 }
 
 void MerklistePage::copyWholeList() {
-    if (!list_.empty())
-        copyToClipboard(toQString(list_.copyText()));
+    if (list_.empty())
+        return;
+    copyToClipboard(toQString(list_.copyText()));
+    tell(list_.size() == 1 ? QStringLiteral("Merkliste kopiert: 1 Code")
+                           : QStringLiteral("Merkliste kopiert: %1 Codes").arg(list_.size()));
 }
 
 std::string MerklistePage::currentCode() const {
@@ -283,9 +402,10 @@ std::optional<QString> MerklistePage::askPastedText(const QString& clipboard) {
     return text->toPlainText();
 }
 
-void MerklistePage::showPasteOutcome(const QString& outcome) {
+void MerklistePage::showOutcome(const QString& outcome) {
     PasteLine->setText(outcome);
     PasteLine->show();
+    tell(outcome);
 }
 
 } // namespace kodexa

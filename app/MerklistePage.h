@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CodeRowList.h"
 #include "Merkliste.h"
 
 #include <QWidget>
@@ -10,7 +11,6 @@
 
 class QLabel;
 class QPushButton;
-class QTreeWidget;
 
 namespace kodexa {
 
@@ -25,7 +25,7 @@ public:
 
     QLabel* KindsLine = nullptr;
     QLabel* ProblemLine = nullptr;
-    QTreeWidget* Entries = nullptr;
+    CodeRowList* Entries = nullptr;
     QPushButton* MainButton = nullptr;
     QPushButton* RemoveButton = nullptr;
     QPushButton* UpButton = nullptr;
@@ -33,7 +33,7 @@ public:
     QPushButton* PasteButton = nullptr;
     QPushButton* CopyButton = nullptr;
     QPushButton* ExportButton = nullptr;
-    // What the last paste added and what it could not take.
+    // The outcome of the last paste or export: what was added and what could not be taken.
     QLabel* PasteLine = nullptr;
     // Shows the text "Codes einfügen …" starts from (the clipboard's) to be looked over and changed;
     // the text to paste, or none for a cancel (tests answer it themselves).
@@ -52,7 +52,11 @@ public:
     // Ctrl+V: the clipboard's text as it is; "Codes einfügen …": that text looked over first.
     void pasteFromClipboard();
     void pasteThroughDialog();
-    void showPasteOutcome(const QString& outcome);
+    // Shows an outcome below the list and tells it to screen readers.
+    void showOutcome(const QString& outcome);
+    // The kinds line's text when the list has begun to mix kinds since last asked, for the
+    // outcome that made it so; empty otherwise.
+    QString takeKindsNote();
     // The code of the current entry; empty without one.
     std::string currentCode() const;
 
@@ -71,9 +75,11 @@ private:
     void connectCommands();
     int currentRow() const;
     void updateButtons();
+    void tell(const QString& outcome);
     std::optional<QString> askPastedText(const QString& clipboard);
 
     merkliste::Merkliste& list_;
+    bool kindsToldMixed_ = false;
 };
 
 } // namespace kodexa

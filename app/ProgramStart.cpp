@@ -142,13 +142,49 @@ std::string platformProblem() {
     return (QStringLiteral("Die Programmoberfl\u00E4che kann nicht starten. ") + first).toStdString();
 }
 
+namespace {
+
+// Key names in menus as German keyboards and manuals write them ("Strg+Eingabe", "Strg+Pfeil nach
+// unten"); the toolkit's German texts leave "Return" as it is and call Down "Herunter". Asked
+// before them; every other text falls through.
+class GermanKeyNames final : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* sourceText, const char* = nullptr,
+                      int = -1) const override {
+        if (context == nullptr || sourceText == nullptr || qstrcmp(context, "QShortcut") != 0)
+            return {};
+        static const std::pair<const char*, const char*> names[] = {
+            {"Return", "Eingabe"},
+            {"Enter", "Eingabe"},
+            {"Up", "Pfeil nach oben"},
+            {"Down", "Pfeil nach unten"},
+            {"Left", "Pfeil nach links"},
+            {"Right", "Pfeil nach rechts"},
+            {"Ins", "Einfg"},
+            {"Del", "Entf"},
+            {"Shift", "Umschalt"},
+        };
+        for (const auto& [english, german] : names)
+            if (qstrcmp(sourceText, english) == 0)
+                return QString::fromUtf8(german);
+        return {};
+    }
+};
+
+} // namespace
+
 bool installGermanToolkitTexts(QCoreApplication& application) {
     auto* translator = new QTranslator(&application);
     if (!translator->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;
     }
-    return QCoreApplication::installTranslator(translator);
+    // Installed last, so asked first.
+    return QCoreApplication::installTranslator(translator) &&
+           QCoreApplication::installTranslator(new GermanKeyNames(&application));
 }
 
 int runProgram(int argc, const char* const* argv, SystemClock* clock) {

@@ -42,6 +42,9 @@ KEYSYMS = {
     "b": 0x62,
     "c": 0x63,
     "Udiaeresis": 0xDC,
+    "t": 0x74,
+    "space": 0x20,
+    "Insert": 0xFF63,
 }
 MODIFIER_MASKS = {"shift": 1, "ctrl": 4, "alt": 8}
 # Containers whose children are rows: only the first few are printed.
@@ -366,6 +369,22 @@ def build_scenario(program):
     s.add("Alt+Ü: the about box", lambda sc: key("Udiaeresis", "alt"), 2000)
     s.add("the about box", dump_windows, 100)
     s.add("Escape closes it", lambda sc: key("Escape"), 1200)
+    # The keyword search and the Merkliste, as a buyer goes through them.
+    s.add("Ctrl+Tab: the page 'Stichwortsuche'", lambda sc: key("Tab", "ctrl"), 2000)
+    s.add("Alt+T: into 'Stichwörter'", lambda sc: key("t", "alt"), 1500)
+    s.add("type 'reinigung schule'", lambda sc: [(type_text(c), time.sleep(0.15)) for c in "reinigung schule"], 2500)
+    s.add("Left in the input", lambda sc: key("Left"), 1200)
+    s.add("Ctrl+Left in the input", lambda sc: key("Left", "ctrl"), 1200)
+    s.add("Down: into the results", lambda sc: key("Down"), 1500)
+    s.add("Down: the next result", lambda sc: key("Down"), 1200)
+    s.add("Insert: onto the Merkliste", lambda sc: key("Insert"), 2000)
+    s.add("Up twice: back into the input", lambda sc: (key("Up"), key("Up")), 1500)
+    s.add("Ctrl+Tab: the page 'Merkliste'", lambda sc: key("Tab", "ctrl"), 2000)
+    s.add("Tab: into the list", lambda sc: key("Tab"), 1500)
+    s.add("where am I", dump_focus, 100)
+    s.add("Tab: to 'Als Hauptgegenstand'", lambda sc: key("Tab"), 1200)
+    s.add("Space on it", lambda sc: key("space"), 1500)
+    s.add("where am I", dump_focus, 100)
     return s
 
 

@@ -10,6 +10,7 @@
 #include "DlgSearch.h"
 #include "DlgStatus.h"
 #include "KeywordSearchPage.h"
+#include "MerklistePage.h"
 #include "ProgramStart.h"
 #include "SystemClock.h"
 #include "TextQueries.h"
@@ -173,6 +174,10 @@ private slots:
     void theSearchButtonShowsItsFocus();
     void theGridFramesItsCurrentRowWhileFocused();
     void theTabStripShowsItsFocus();
+    void theNewPagesListsReportRowsOnlyWithTheKeyboard();
+    void enteringAListTellsItsCurrentRowAndPlaceOrWhatToDo();
+    void theMerklisteButtonsKeepTheFocusAndSayWhatTheyDid();
+    void copiesAndPageSwitchesAreAnnounced();
 };
 
 void AccessibilityTest::contrastIsMeasuredAsTheGuidelinesDo() {
@@ -366,7 +371,7 @@ void AccessibilityTest::theGridIsNamedAndDescribesItsWayToTheTree() {
     QCOMPARE(grid->role(), QAccessible::Table);
     QCOMPARE(grid->text(QAccessible::Name), QStringLiteral("CPV-Codes"));
     QCOMPARE(grid->text(QAccessible::Description),
-             QStringLiteral("Mit einem Doppelklick oder mit Strg+Return können Sie den markierten CPV-Code "
+             QStringLiteral("Mit einem Doppelklick oder mit Strg+Eingabe können Sie den markierten CPV-Code "
                             "in der Baumansicht anzeigen lassen."));
     // The shortcut the description names is the command's, as the context menu shows it.
     QVERIFY(grid->text(QAccessible::Description)
@@ -663,4 +668,110 @@ void AccessibilityTest::theTabStripShowsItsFocus() {
 }
 
 QTEST_MAIN(AccessibilityTest)
+// Typing in "Stichwörter" refreshes the results, and adding from the grid refreshes the hidden
+// Merkliste: neither list may report a row as focused while the keyboard is elsewhere.
+void AccessibilityTest::theNewPagesListsReportRowsOnlyWithTheKeyboard() {
+    KeywordSearchPage* page = window->KeywordPage;
+    window->PageControl1->setCurrentWidget(page);
+    focusOn(page->WordsEdit);
+    AccessibleEventLog log;
+    QTest::keyClicks(page->WordsEdit, QStringLiteral("reinigung schule"));
+    QVERIFY(page->Results->topLevelItemCount() > 0);
+    window->PageControl1->setCurrentWidget(window->TabSheet1);
+    focusOn(window->DBGrid1);
+    QTest::keyClick(window->DBGrid1, Qt::Key_Insert);
+    QTest::keyClick(window->DBGrid1, Qt::Key_Down);
+    QTest::keyClick(window->DBGrid1, Qt::Key_Insert);
+    QCoreApplication::processEvents();
+    QCOMPARE(window->MerklisteTab->Entries->topLevelItemCount(), 2);
+    for (const AccessibleEventLog::Entry& entry : log.entries()) {
+        const bool fromAList = entry.object == page->Results || entry.parentObject == page->Results ||
+                               entry.object == window->MerklisteTab->Entries ||
+                               entry.parentObject == window->MerklisteTab->Entries;
+        QVERIFY2(!(fromAList && (entry.type == QAccessible::Focus || entry.type == QAccessible::Selection ||
+                                 entry.type == QAccessible::SelectionAdd)),
+                 qPrintable(entry.name));
+    }
+}
+
+void AccessibilityTest::enteringAListTellsItsCurrentRowAndPlaceOrWhatToDo() {
+    KeywordSearchPage* page = window->KeywordPage;
+    window->PageControl1->setCurrentWidget(page);
+    focusOn(page->WordsEdit);
+    page->WordsEdit->setText(QStringLiteral("büroreinigung"));
+    const int found = page->Results->topLevelItemCount();
+    QVERIFY(found > 1);
+    AccessibleEventLog log;
+    QTest::keyClick(page->WordsEdit, Qt::Key_Down);
+    const QString first = QStringLiteral("90919200-4, Büroreinigung, 1 von %1").arg(found);
+    QTRY_VERIFY2(!focusedNames(log).empty() && focusedNames(log).back() == first,
+                 qPrintable(focusedNames(log).empty() ? QString() : focusedNames(log).back()));
+    QTest::keyClick(page->Results, Qt::Key_Down);
+    QVERIFY(focusedNames(log).back().endsWith(QStringLiteral(", 2 von %1").arg(found)));
+    // Up from the first result leaves the words as they were, the caret at their end.
+    QTest::keyClick(page->Results, Qt::Key_Up);
+    QTest::keyClick(page->Results, Qt::Key_Up);
+    QCOMPARE(QApplication::focusWidget(), page->WordsEdit);
+    QVERIFY(!page->WordsEdit->hasSelectedText());
+    QCOMPARE(page->WordsEdit->cursorPosition(), page->WordsEdit->text().size());
+
+    // An empty list says what to do, on the screen and to a reader entering it.
+    window->PageControl1->setCurrentWidget(window->MerklisteTab);
+    log.clear();
+    focusOn(window->MerklisteTab->Entries);
+    QTRY_COMPARE(log.announcements(), std::vector<QString>{window->MerklisteTab->Entries->emptyText()});
+    QVERIFY(window->MerklisteTab->Entries->emptyText().contains(QStringLiteral("Strg+V")));
+    page->WordsEdit->setText(QStringLiteral("xqzt"));
+    QVERIFY(page->Results->emptyText().startsWith(QStringLiteral("Keine Treffer")));
+}
+
+void AccessibilityTest::theMerklisteButtonsKeepTheFocusAndSayWhatTheyDid() {
+    window->Merkliste.add("03111000", "Saatgut");
+    window->Merkliste.add("45000000", "Bauarbeiten");
+    MerklistePage* page = window->MerklisteTab;
+    page->showList(0);
+    window->PageControl1->setCurrentWidget(page);
+    AccessibleEventLog log;
+    const auto press = [&](QPushButton* button, const QString& told) {
+        focusOn(button, Qt::TabFocusReason);
+        log.clear();
+        QTest::keyClick(button, Qt::Key_Space);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(button));
+        QCOMPARE(log.announcements().back(), told);
+    };
+    press(page->MainButton, QStringLiteral("03111000-2 ist schon Hauptgegenstand"));
+    press(page->UpButton, QStringLiteral("03111000-2 steht schon oben"));
+    press(page->DownButton, QStringLiteral("03111000-2 nach unten verschoben: jetzt 2 von 2"));
+    press(page->DownButton, QStringLiteral("03111000-2 steht schon unten"));
+    press(page->RemoveButton, QStringLiteral("03111000-2 entfernt; Hauptgegenstand ist jetzt 45000000-7"));
+    // The last entry gone, the commands have nothing to act on: the focus goes to the list, not on
+    // to "Liste kopieren".
+    focusOn(page->RemoveButton, Qt::TabFocusReason);
+    log.clear();
+    QTest::keyClick(page->RemoveButton, Qt::Key_Space);
+    QCOMPARE(log.announcements().front(), QStringLiteral("45000000-7 entfernt; die Merkliste ist leer"));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(page->Entries));
+    QVERIFY(!page->CopyButton->isEnabled());
+}
+
+void AccessibilityTest::copiesAndPageSwitchesAreAnnounced() {
+    focusOn(window->DBGrid1);
+    AccessibleEventLog log;
+    QTest::keyClick(window->DBGrid1, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(window->DBGrid1, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(log.announcements(),
+             (std::vector<QString>{QStringLiteral("03000000 kopiert"),
+                                   QStringLiteral("03000000-1 mit Bezeichnung kopiert")}));
+    log.clear();
+    QTest::keyClick(window->DBGrid1, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(window->PageControl1->currentWidget(), window->TabSheet2);
+    QTRY_VERIFY(!log.announcements().empty());
+    QCOMPARE(log.announcements().back(), QStringLiteral("Baumansicht, Seite 2 von 4"));
+    // A page the program opens itself is not announced: the focus it gives tells where the user is.
+    log.clear();
+    window->PageControl1->setCurrentWidget(window->KeywordPage);
+    QCoreApplication::processEvents();
+    QVERIFY(log.announcements().empty());
+}
+
 #include "AccessibilityTest.moc"

@@ -905,7 +905,7 @@ private:
         if (view == GridMenu) {
             QCOMPARE(entries[3]->text(), QStringLiteral("In Baumansicht anzeigen"));
             QCOMPARE(entries[3]->shortcut().toString(QKeySequence::NativeText),
-                     QStringLiteral("Strg+Return"));
+                     QStringLiteral("Strg+Eingabe"));
             QCOMPARE(entries[3]->shortcuts(), (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Return),
                                                                    QKeySequence(Qt::CTRL | Qt::Key_Enter)}));
             QCOMPARE(entries[3]->isEnabled(), enabled);

@@ -125,7 +125,9 @@ private slots:
                                                           "Weitere: 45233140-9, 90911200–8; 99999999\n"));
         QTest::keyClick(page->Entries, Qt::Key_V, Qt::ControlModifier);
         const QString summary = QStringLiteral("2 Codes hinzugefügt; nicht übernommen: 45233140-9 "
-                                               "(Prüfziffer), 99999999 (unbekannt); 1 Zeile ohne Code");
+                                               "(Prüfziffer), 99999999 (unbekannt); 1 Zeile ohne Code. "
+                                               "Die Merkliste mischt Bauleistungen und Dienstleistungen: "
+                                               "die Art des Auftrags bestimmt der Hauptgegenstand.");
         QCOMPARE(page->PasteLine->text(), summary);
         QVERIFY(page->PasteLine->isVisibleTo(page));
         QCOMPARE(lastAnnouncement(*window), summary);
