@@ -111,6 +111,13 @@ void CodeCopyCommands::openMenu(QContextMenuEvent* event) {
     menu_->popup(at);
 }
 
+QPoint outcomePlace(const QAbstractItemView& view) {
+    const QRect row = view.visualRect(view.currentIndex());
+    if (!row.isValid())
+        return view.mapToGlobal(view.rect().center());
+    return view.viewport()->mapToGlobal(QPoint(std::min(row.left() + 80, row.right()), row.bottom()));
+}
+
 void copyToClipboard(const QString& text) {
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setText(text, QClipboard::Clipboard);

@@ -14,6 +14,7 @@ class QAction;
 class QContextMenuEvent;
 class QKeySequence;
 class QMenu;
+class QPoint;
 class QString;
 
 namespace kodexa {
@@ -63,6 +64,11 @@ private:
     QAction* copyCodeAndDescription_ = nullptr;
     QMenu* menu_ = nullptr;
 };
+
+// Where the outcome of a command on a view's current row shows (global): just below the row, a
+// little into its text, so that it covers neither the row nor the view's middle; the view's
+// middle where it has no current row.
+QPoint outcomePlace(const QAbstractItemView& view);
 
 // Puts plain text on the clipboard and, where the system has one (X11), on the selection.
 void copyToClipboard(const QString& text);

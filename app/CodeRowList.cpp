@@ -32,18 +32,14 @@ void CodeRowList::setEmptyText(const QString& text) {
 }
 
 void CodeRowList::describeRows() {
+    // A reader speaks the row's cells in turn; the first tells the place as well.
     const int rows = topLevelItemCount();
     for (int row = 0; row < rows; ++row) {
         QTreeWidgetItem* item = topLevelItem(row);
-        QStringList parts;
-        for (int column = 0; column < columnCount(); ++column) {
-            if (!item->text(column).isEmpty())
-                parts << item->text(column);
+        for (int column = 1; column < columnCount(); ++column)
             item->setToolTip(column, item->text(column));
-        }
-        item->setData(
-            0, Qt::AccessibleTextRole,
-            QStringLiteral("%1, %2 von %3").arg(parts.join(QStringLiteral(", "))).arg(row + 1).arg(rows));
+        item->setData(0, Qt::AccessibleTextRole,
+                      QStringLiteral("%1, %2 von %3").arg(item->text(0)).arg(row + 1).arg(rows));
     }
 }
 
@@ -120,8 +116,8 @@ void CodeRowList::paintEvent(QPaintEvent* event) {
         return;
     const bool selected = selectionModel()->isSelected(currentIndex());
     const QColor under = palette().color(QPalette::Active, selected ? QPalette::Highlight : QPalette::Base);
-    painter.setPen(QPen(blackOrWhiteAgainst(under), 2));
-    painter.drawRect(frame.adjusted(1, 1, -1, -1));
+    painter.setPen(blackOrWhiteAgainst(under));
+    painter.drawRect(frame.adjusted(0, 0, -1, -1));
 }
 
 } // namespace kodexa

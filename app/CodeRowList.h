@@ -10,7 +10,7 @@ namespace kodexa {
 // - a row is reported as focused only while the list has the keyboard, so that refreshing it
 //   while the user types elsewhere (or adds to a hidden page's list) leaves the reader where the
 //   user is; on taking the focus the list tells its current row, or its empty text;
-// - each row tells a reader its whole content and its place ("…, 3 von 12");
+// - each row tells a reader its place with its first cell ("45233140-2, 3 von 12");
 // - the current row is framed while the list has the focus, and the selection is shown paler
 //   without it; an empty list shows what to do instead, framed while focused.
 class CodeRowList final : public QTreeWidget {

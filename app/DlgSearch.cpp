@@ -669,14 +669,9 @@ void TDlgSearchCPV::addToMerkliste(const std::optional<CopiedRecord>& record, QW
     QTimer::singleShot(0, this, [view, outcome] {
         if (view == nullptr)
             return;
-        QPoint at = view->rect().center();
-        if (auto* items = qobject_cast<QAbstractItemView*>(view.data())) {
-            const QRect row = items->visualRect(items->currentIndex());
-            if (row.isValid())
-                at = items->viewport()->mapTo(view,
-                                              QPoint(std::min(row.left() + 80, row.right()), row.bottom()));
-        }
-        QToolTip::showText(view->mapToGlobal(at), outcome, view, {}, MerklisteOutcomeMs);
+        const auto* items = qobject_cast<QAbstractItemView*>(view.data());
+        const QPoint at = items != nullptr ? outcomePlace(*items) : view->mapToGlobal(view->rect().center());
+        QToolTip::showText(at, outcome, view, {}, MerklisteOutcomeMs);
     });
 }
 

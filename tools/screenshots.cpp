@@ -205,6 +205,23 @@ int main(int argc, char** argv) {
     window->MerklisteTab->PasteButton->click();
     settle();
     shooter.save(QStringLiteral("12-merkliste-pasted"), around(*window));
+    // Both new pages at the window's smallest size and at a large one, the focus in their lists.
+    for (const auto& [name, size] : {std::pair{QStringLiteral("smallest"), window->minimumSizeHint()},
+                                     std::pair{QStringLiteral("large"), QSize(1270, 980)}}) {
+        window->move(0, 0);
+        window->resize(size);
+        // Without a window manager nothing activates the window; the lists show focus only in one.
+        window->activateWindow();
+        QApplication::setActiveWindow(window.get());
+        window->PageControl1->setCurrentWidget(window->KeywordPage);
+        window->KeywordPage->Results->setFocus();
+        settle();
+        shooter.save(QStringLiteral("13-keyword-search-") + name, around(*window));
+        window->PageControl1->setCurrentWidget(window->MerklisteTab);
+        window->MerklisteTab->Entries->setFocus();
+        settle();
+        shooter.save(QStringLiteral("13-merkliste-") + name, around(*window));
+    }
 
     DlgSearchCPV = nullptr;
     window.reset();

@@ -703,7 +703,7 @@ void AccessibilityTest::enteringAListTellsItsCurrentRowAndPlaceOrWhatToDo() {
     QVERIFY(found > 1);
     AccessibleEventLog log;
     QTest::keyClick(page->WordsEdit, Qt::Key_Down);
-    const QString first = QStringLiteral("90919200-4, Büroreinigung, 1 von %1").arg(found);
+    const QString first = QStringLiteral("90919200-4, 1 von %1").arg(found);
     QTRY_VERIFY2(!focusedNames(log).empty() && focusedNames(log).back() == first,
                  qPrintable(focusedNames(log).empty() ? QString() : focusedNames(log).back()));
     QTest::keyClick(page->Results, Qt::Key_Down);

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
@@ -92,9 +93,16 @@ private slots:
         QCOMPARE(lastAnnouncement(*window), QStringLiteral("03111000 zur Merkliste hinzugefügt"));
         insertOn(window->DBGrid1);
         QCOMPARE(lastAnnouncement(*window), QStringLiteral("03111000 steht schon auf der Merkliste"));
-
         window->showCodeInTree("45000000");
         insertOn(window->TreeView1);
+        // The outcome shows at the row, just below it, a little into its text.
+        for (QAbstractItemView* view :
+             std::initializer_list<QAbstractItemView*>{window->DBGrid1, window->TreeView1}) {
+            const QRect row = view->visualRect(view->currentIndex());
+            const QPoint place = view->viewport()->mapFromGlobal(outcomePlace(*view));
+            QCOMPARE(place.y(), row.bottom());
+            QVERIFY(row.left() < place.x() && place.x() <= row.right());
+        }
         window->PageControl1->setCurrentWidget(window->KeywordPage);
         window->KeywordPage->WordsEdit->setText(QStringLiteral("Reinigung von Büros"));
         QVERIFY(window->KeywordPage->Results->topLevelItemCount() > 0);
