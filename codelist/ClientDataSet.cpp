@@ -62,6 +62,12 @@ void TClientDataSet::setCollator(std::shared_ptr<const Collator> collator) {
     notifyDataChanged();
 }
 
+void TClientDataSet::setKnownOrder(std::string_view fieldNames, std::span<const std::uint32_t> rows,
+                                   std::shared_ptr<const Collator> collator) {
+    knownOrder_ = KnownOrder{std::string(fieldNames), rows, std::move(collator)};
+    orders_.clear(); // from the next order asked for; the view in hand stays as it is
+}
+
 void TClientDataSet::setFilterCompiler(std::shared_ptr<const FilterCompiler> compiler) {
     filterCompiler_ = std::move(compiler);
 }
@@ -132,6 +138,7 @@ void TClientDataSet::setActive(bool active) {
 void TClientDataSet::openFromPacket() {
     DataPacket packet;
     try {
+        rowsAsCarried_ = savedPacket_.empty();
         if (!savedPacket_.empty())
             packet = readPacket(asBytes(savedPacket_));
         else if (!carriedBlock_.empty())
@@ -355,6 +362,10 @@ const std::vector<std::uint32_t>& TClientDataSet::orderFor(const std::vector<std
     if (cached != orders_.end())
         return cached->second;
 
+    if (knownOrderServes(fields)) {
+        const std::span<const std::uint32_t> known = knownOrder_->rows;
+        return orders_.emplace(fields, std::vector<std::uint32_t>(known.begin(), known.end())).first->second;
+    }
     std::vector<std::uint32_t> order(rows_.rowCount());
     std::iota(order.begin(), order.end(), 0U);
     const RowComparison compare = comparisonFor(fields);
@@ -364,6 +375,29 @@ const std::vector<std::uint32_t>& TClientDataSet::orderFor(const std::vector<std
     if (!fields.empty() && !std::is_sorted(order.begin(), order.end(), less))
         std::stable_sort(order.begin(), order.end(), less);
     return orders_.emplace(fields, std::move(order)).first->second;
+}
+
+bool TClientDataSet::knownOrderServes(const std::vector<std::size_t>& fields) const {
+    if (!knownOrder_ || !rowsAsCarried_ || knownOrder_->collator != collator_ || fields.empty() ||
+        knownOrder_->rows.size() != rows_.rowCount())
+        return false;
+    // A name the packet lacks, or another field list, is simply not this order.
+    std::vector<std::size_t> known;
+    try {
+        known = parseIndexFields(knownOrder_->fieldNames);
+    } catch (const DatabaseError&) {
+        return false;
+    }
+    if (known != fields)
+        return false;
+    // Each row exactly once, or the order would lose or repeat rows.
+    std::vector<bool> seen(rows_.rowCount());
+    for (std::uint32_t row : knownOrder_->rows) {
+        if (row >= seen.size() || seen[row])
+            return false;
+        seen[row] = true;
+    }
+    return true;
 }
 
 void TClientDataSet::setIndexFieldNames(std::string_view names) {

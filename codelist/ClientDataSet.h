@@ -58,6 +58,13 @@ public:
     const std::string& savedPacket() const { return savedPacket_; }
 
     void setCollator(std::shared_ptr<const Collator> collator);
+    // An order of the carried block's rows known before anything is compared (made when the
+    // program was built): the stored row numbers by the fields named, under the collator given.
+    // The table takes it instead of sorting while it holds the block's rows as read and compares
+    // by that very collator; otherwise, or when the rows given are no permutation of its rows, it
+    // sorts. The rows must outlive the table (the embedded order does).
+    void setKnownOrder(std::string_view fieldNames, std::span<const std::uint32_t> rows,
+                       std::shared_ptr<const Collator> collator);
     void setFilterCompiler(std::shared_ptr<const FilterCompiler> compiler);
 
     // Active
@@ -150,6 +157,7 @@ private:
     std::span<const std::uint32_t> candidateRows(const std::vector<FieldBound>& bounds);
     std::vector<std::size_t> parseIndexFields(std::string_view names) const;
     const std::vector<std::uint32_t>& orderFor(const std::vector<std::size_t>& fields);
+    bool knownOrderServes(const std::vector<std::size_t>& fields) const;
     void compileFilter();
     void rebuildView(std::optional<std::uint32_t> keepRow);
     bool rowPasses(std::uint32_t row) const;
@@ -162,6 +170,12 @@ private:
     std::string savedPacket_;
     std::shared_ptr<const Collator> collator_;
     std::shared_ptr<const FilterCompiler> filterCompiler_;
+    struct KnownOrder {
+        std::string fieldNames;
+        std::span<const std::uint32_t> rows;
+        std::shared_ptr<const Collator> collator;
+    };
+    std::optional<KnownOrder> knownOrder_;
 
     // Settings that live while the table is closed
     std::string filterText_;
@@ -173,6 +187,7 @@ private:
     bool open_ = false;
     PacketSchema schema_;
     RowStore rows_;
+    bool rowsAsCarried_ = false; // read from the carried block, not from a saved packet
     std::vector<std::size_t> indexFields_;
     std::map<std::vector<std::size_t>, std::vector<std::uint32_t>> orders_;
     std::unique_ptr<RowPredicate> predicate_;

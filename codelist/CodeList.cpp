@@ -8,6 +8,8 @@
 extern "C" {
 extern const unsigned char kodexa_codelist_block[];
 extern const unsigned char kodexa_codelist_block_end[];
+extern const std::uint32_t kodexa_description_order[];
+extern const std::uint32_t kodexa_description_order_end[];
 }
 
 namespace kodexa::codelist {
@@ -59,13 +61,23 @@ std::span<const std::byte> carriedBlock() {
     return {begin, static_cast<std::size_t>(end - begin)};
 }
 
+std::span<const std::uint32_t> carriedDescriptionOrder() {
+    return {kodexa_description_order,
+            static_cast<std::size_t>(kodexa_description_order_end - kodexa_description_order)};
+}
+
 } // namespace kodexa::codelist
 
 #include "ClientDataSet.h"
+#include "Collation.h"
 
 namespace kodexa::codelist {
 void loadCarried(TClientDataSet& table) {
     table.setCarriedBlock(carriedBlock());
+    // In a German, C or POSIX locale the first order by description is read, not sorted: no
+    // collator is built for it.
+    if (userCollationLocaleName() == GermanCollationLocale)
+        table.setKnownOrder(DescriptionField, carriedDescriptionOrder(), userTableCollator());
     table.setIndexFieldNames(CodeField);
     table.setActive(true);
 }

@@ -2,6 +2,7 @@
 
 #include "DataPacket.h"
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,6 +26,10 @@ std::string blockFromTsv(std::string_view utf8Tsv);
 
 // The block embedded in the executable.
 std::span<const std::byte> carriedBlock();
+
+// The block's rows in the order of their descriptions under the German collation (stable over
+// the code order), made when the program was built.
+std::span<const std::uint32_t> carriedDescriptionOrder();
 
 } // namespace kodexa::codelist
 

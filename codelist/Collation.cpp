@@ -8,7 +8,7 @@
 namespace kodexa {
 namespace {
 
-constexpr std::string_view DefaultLocale = "de_DE";
+constexpr std::string_view DefaultLocale = GermanCollationLocale;
 
 // Hyphen and apostrophe weigh nothing at any level: "0-3", "03-" and "0'3" are "03" to every
 // comparison, so a code written with its check-digit hyphen ("0300000-0") selects the code, and

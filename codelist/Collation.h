@@ -18,6 +18,7 @@ namespace kodexa {
 // no locale at all, mean "de_DE": the code list is German.
 std::string collationLocaleName(const char* lcAll, const char* lcCollate, const char* lang);
 std::string userCollationLocaleName();
+constexpr std::string_view GermanCollationLocale = "de_DE";
 
 // ICU's collation of a locale for Windows-1252 text, at the level that tells case apart, with
 // hyphen and apostrophe ignored altogether: "co-op" compares equal to "coop", and the code texts

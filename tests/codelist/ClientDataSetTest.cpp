@@ -509,3 +509,80 @@ TEST_F(ClientDataSetTest, DescriptionOrderIsStableOverTheStoredOrder) {
     ASSERT_EQ(rows.size(), 9454U);
     EXPECT_TRUE(std::is_sorted(rows.begin(), rows.end()));
 }
+
+// ---- An order known in advance --------------------------------------------------------------
+
+namespace {
+
+// Byte order that counts what it is asked: a known order that serves asks nothing.
+struct CountingCollator : Collator {
+    int compare(std::string_view left, std::string_view right) const override {
+        ++asked;
+        return BinaryCollator().compare(left, right);
+    }
+    std::string sortKey(std::string_view text) const override {
+        ++asked;
+        return std::string(text);
+    }
+    bool ordersLikeBytes(std::string_view) const override {
+        ++asked;
+        return false;
+    }
+    mutable int asked = 0;
+};
+
+} // namespace
+
+// The given order is the stored order backwards, which no sort by description makes: where the
+// view follows it, the table took it.
+TEST(KnownOrder, TakenOnlyForItsFieldsItsCollatorAndTheRowsAsCarried) {
+    const std::string block = codelist::blockFromTsv(
+        "CPV_ID\tCPV_DESC\n03000000\tAckerbau\n09000000\tErdöl\n14000000\tBergbau\n15000000\tBier\n");
+    const std::vector<std::uint32_t> backwards{3, 2, 1, 0};
+    const std::vector<std::uint32_t> repeated{3, 2, 1, 1};
+    const std::vector<std::uint32_t> shortOne{3, 2, 1};
+    const std::vector<std::string> sortedByBytes{"03000000", "14000000", "15000000", "09000000"};
+    const std::vector<std::string> asGiven{"15000000", "14000000", "09000000", "03000000"};
+    enum Change { None, OtherCollator, ReopenedFromSaved };
+    struct Case {
+        const char* what;
+        const char* knownFields;
+        const char* indexFields;
+        const std::vector<std::uint32_t>* rows;
+        Change change;
+        bool taken;
+    };
+    const Case cases[] = {
+        {"its fields and collator", "CPV_DESC", "CPV_DESC", &backwards, None, true},
+        {"another field list", "CPV_DESC", "CPV_DESC;CPV_ID", &backwards, None, false},
+        {"a field the packet lacks", "CPV_TEXT", "CPV_DESC", &backwards, None, false},
+        {"another collator", "CPV_DESC", "CPV_DESC", &backwards, OtherCollator, false},
+        {"rows from the saved packet", "CPV_DESC", "CPV_DESC", &backwards, ReopenedFromSaved, false},
+        {"a row twice", "CPV_DESC", "CPV_DESC", &repeated, None, false},
+        {"a row short", "CPV_DESC", "CPV_DESC", &shortOne, None, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto collator = std::make_shared<CountingCollator>();
+        TClientDataSet table("ClientDataSet1");
+        table.setCarriedBlock(asBytes(block));
+        table.setCollator(collator);
+        table.setKnownOrder(c.knownFields, *c.rows, collator);
+        if (c.change == OtherCollator)
+            table.setCollator(std::make_shared<CountingCollator>());
+        table.open();
+        if (c.change == ReopenedFromSaved) {
+            table.close();
+            table.open();
+        }
+        collator->asked = 0;
+        table.setIndexFieldNames(c.indexFields);
+        std::vector<std::string> codes;
+        for (table.first(); !table.eof(); table.next())
+            codes.push_back(table.fieldAsString("CPV_ID"));
+        EXPECT_EQ(codes, c.taken ? asGiven : sortedByBytes);
+        if (c.taken) {
+            EXPECT_EQ(collator->asked, 0);
+        }
+    }
+}

@@ -219,6 +219,28 @@ TEST_F(GermanCollation, TableKeysSortTheListAsIcuDoes) {
     EXPECT_EQ(byKeys, byIcu);
 }
 
+// The program carries the description order that the German collation gives, made when it was
+// built; ICU's own comparison over every stored row must give the same order, so that a new ICU or
+// a changed list cannot leave it behind unseen.
+TEST(CarriedDescriptionOrder, IsIcusGermanOrderOfTheWholeList) {
+    const std::shared_ptr<const LocaleCollator> german =
+        makeUserLocaleCollator(std::string(GermanCollationLocale));
+    TClientDataSet table("ClientDataSet1");
+    codelist::loadCarried(table);
+    const std::size_t field = table.fieldByName("CPV_DESC");
+    std::vector<std::string> descriptions(table.recordCount());
+    for (std::size_t position = 0; position < descriptions.size(); ++position)
+        descriptions[table.rowAt(position)] = std::string(table.valueAt(position, field).value_or(""));
+    std::vector<std::uint32_t> byIcu(descriptions.size());
+    std::iota(byIcu.begin(), byIcu.end(), 0U);
+    std::stable_sort(byIcu.begin(), byIcu.end(), [&](std::uint32_t a, std::uint32_t b) {
+        return german->icuCompare(descriptions[a], descriptions[b]) < 0;
+    });
+    const std::span<const std::uint32_t> carried = codelist::carriedDescriptionOrder();
+    ASSERT_EQ(byIcu.size(), 9454U);
+    EXPECT_EQ(std::vector<std::uint32_t>(carried.begin(), carried.end()), byIcu);
+}
+
 // Hyphen and apostrophe once weighed at the case level, after everything else. Ignoring them
 // altogether must not move a single row of the carried list in description order: sorted by ICU
 // with the former rule and by the table's keys now, every row keeps its place, and the only

@@ -285,16 +285,23 @@ case_report_program_lookup() {
 case_icu_on_demand() {
     LD_DEBUG=libs /bin/sh -c : 2>&1 | grep -q "initialize program" || exit 77 # no loader that tells
     local call
-    for call in "--code 03" "--desc obst" "" "--code 0 --locate"; do
+    # In a German or C locale the order by description is the carried one, read without ICU.
+    for call in "--code 03" "--desc obst" "" "--code 0 --locate" "--sort desc" "--sort desc --desc obst"; do
         # shellcheck disable=SC2086
         env -u LC_ALL -u LC_COLLATE LANG=C.UTF-8 LD_DEBUG=libs "$cpvquery" $call >out 2>err
         status=$?
         [ "$status" -eq 0 ] || fail "'$call': exit status $status"
         ! grep -q "libicu" err || fail "'$call' loaded ICU"
     done
-    env -u LC_ALL -u LC_COLLATE LANG=C.UTF-8 LD_DEBUG=libs "$cpvquery" --sort desc --desc obst >out 2>err
-    grep -q "libicui18n" err || fail "--sort desc did not load ICU: has it been linked?"
-    grep -q $'^15940000\tApfelwein und andere Obstweine$' out || fail "--sort desc: $(head -n 2 out)"
+    env -u LC_ALL -u LC_COLLATE LANG=C.UTF-8 "$cpvquery" --sort desc --desc obst >german
+    grep -q $'^15940000\tApfelwein und andere Obstweine$' german || fail "--sort desc: $(head -n 2 german)"
+    # English has no tailoring of its own, as German has none: ICU, loaded now, gives the same order.
+    env -u LC_ALL -u LC_COLLATE LANG=en_GB.UTF-8 LD_DEBUG=libs "$cpvquery" --sort desc --desc obst >out 2>err
+    grep -q "libicui18n" err || fail "--sort desc in en_GB did not load ICU: has it been linked?"
+    cmp -s out german || fail "en_GB: another order by description"
+    env -u LC_ALL -u LC_COLLATE LANG=C.UTF-8 "$cpvquery" --sort desc >german
+    env -u LC_ALL -u LC_COLLATE LANG=en_GB.UTF-8 "$cpvquery" --sort desc >out
+    cmp -s out german || fail "en_GB: another order of the full list by description"
     # Another locale has its rules looked at, and the result is the same.
     env -u LC_ALL -u LC_COLLATE LANG=C.UTF-8 "$cpvquery" --code 03 >german
     env -u LC_ALL -u LC_COLLATE LANG=sv_SE.UTF-8 "$cpvquery" --code 03 >out || fail "sv_SE: exit status $?"
