@@ -2,6 +2,7 @@
 
 #include "OutputFile.h"
 #include "PagePainter.h"
+#include "PdfCompression.h"
 #include "ReportLayout.h"
 
 #include <QDir>
@@ -62,6 +63,7 @@ void writePdf(const PageStore& pages, const std::filesystem::path& fileName) {
                            reason.toStdString());
     };
     const KeepFreedMemory keepFreedMemory;
+    const FastestPdfCompression fastestCompression;
     // An existing file is replaced only once the new one is complete.
     OutputFile file(fileName);
     if (!file.open())

@@ -20,8 +20,9 @@
 //            u8 2 = line: f64 x1, f64 y1, f64 x2, f64 y2, f64 width, u32 colour
 // A string is a u32 byte count and that many bytes of UTF-8. Nothing follows the last page.
 //
-// Limits. Whatever a file says, opening it, painting a page at 100 % and converting it to PDF
-// each take well under a second: these bounds cap what reading, painting and PDF output cost.
+// Limits. Whatever a file says, opening it and painting a page at 100 % take well under a second,
+// and converting it to PDF at most half a second of processor time (bench/page_file_speed.sh):
+// these bounds cap what reading, painting and PDF output cost.
 // The writer refuses a store past them, so a saved file always opens again.
 //   title        at most 1,024 bytes
 //   fonts        at most 64, none listed twice (a repeat would renumber the texts); a name of at

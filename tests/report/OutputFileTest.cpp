@@ -8,9 +8,11 @@
 #include "PdfOutput.h"
 #include "ReportLayout.h"
 
+#include <QFontDatabase>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <csignal>
@@ -334,4 +336,65 @@ TEST_F(OutputFileTest, ADescriptorsNameWritesAtItsOffset) {
     ::close(descriptor);
     EXPECT_EQ(contents(file), "before\nnew\nnew\n");
     EXPECT_EQ(namesIn(path("")), std::vector<std::string>{"log"});
+}
+
+// ---- What the PDF holds -------------------------------------------------------------------------
+
+namespace {
+
+// The two bytes that open each deflated stream: a zlib header, whose second byte tells the level.
+std::vector<std::string> deflatedStreamHeaders(const std::string& pdf) {
+    std::vector<std::string> headers;
+    for (std::size_t at = pdf.find("stream\n"); at != std::string::npos; at = pdf.find("stream\n", at + 1)) {
+        if (at > 0 && pdf[at - 1] == 'd') // "endstream"
+            continue;
+        const std::size_t object = pdf.rfind(" obj", at);
+        if (object != std::string::npos && pdf.find("/FlateDecode", object) < at)
+            headers.push_back(pdf.substr(at + 7, 2));
+    }
+    return headers;
+}
+
+std::size_t countOf(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+TEST_F(OutputFileTest, APdfIsCompressedAtTheFastestLevelAndNothingElseIs) {
+    writePdf(onePage(), path("list.pdf"));
+    const std::vector<std::string> headers = deflatedStreamHeaders(contents(path("list.pdf")));
+    ASSERT_GE(headers.size(), 2U); // the page and the embedded font at least
+    for (const std::string& header : headers)
+        EXPECT_EQ(header, "\x78\x01") << "a stream at another level";
+
+    // Outside a PDF, zlib's default level stays the default.
+    const std::string text(4096, 'a');
+    uLongf size = compressBound(text.size());
+    std::string packed(size, '\0');
+    ASSERT_EQ(compress(reinterpret_cast<Bytef*>(packed.data()), &size,
+                       reinterpret_cast<const Bytef*>(text.data()), text.size()),
+              Z_OK);
+    EXPECT_EQ(packed.substr(0, 2), "\x78\x9c");
+}
+
+// A text is drawn in the font its page names and in no other, even where that font lacks some of
+// its characters (the dingbats font has no euro sign and no German quotes): the PDF embeds that
+// one font, and no fallback font beside it.
+TEST_F(OutputFileTest, ATextIsDrawnInItsOwnFontAlone) {
+    const QStringList families = QFontDatabase::families(); // with their foundries: "… [URW ]"
+    if (std::none_of(families.begin(), families.end(),
+                     [](const QString& family) { return family.startsWith(QStringLiteral("D050000L")); }))
+        GTEST_SKIP() << "no URW dingbats font";
+    PageStore pages;
+    const std::uint32_t font = pages.addFont({"D050000L", 10});
+    Page& page = pages.addPage(8.2677, 11.6929);
+    page.items.emplace_back(PageText{1, 1, font, "Reinigung \xE2\x82\xAC 5 \xE2\x80\x9EJa\xE2\x80\x9C"});
+    writePdf(pages, path("symbols.pdf"));
+    const std::string pdf = contents(path("symbols.pdf"));
+    EXPECT_EQ(countOf(pdf, "/Subtype /Type0"), 1U);
+    EXPECT_NE(pdf.find("/BaseFont /D050000L"), std::string::npos);
 }
