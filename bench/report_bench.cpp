@@ -147,7 +147,7 @@ std::string textOf(std::size_t bytes, std::size_t seed) {
     return text;
 }
 
-// The 64 fonts a file may list, each with a name of the longest length (one the system does not
+// Fonts a file may list, each with a name of the longest length (one the system does not
 // know, so each is looked up) and the sixteen styles in turn, all of the given size.
 std::vector<std::uint32_t> addFonts(report::PageStore& pages, double pointSize, std::uint32_t count) {
     std::vector<std::uint32_t> fonts;
@@ -207,8 +207,8 @@ std::size_t areaBudgetBytes(double pointSize) {
 // The pages that cost the most to paint, as far as measured, each at the limits:
 enum class WorstPage {
     Outlines,  // glyphs just too large for the glyph cache (drawn as outlines) up to the area
-               // budget in 32 fonts, the other items lines an inch wide across the sheet
-    Glyphs,    // 2,048 texts of 32 bytes in all 64 fonts, 64 KiB of small glyphs
+               // budget in half of the fonts, the other items lines an inch wide across the sheet
+    Glyphs,    // 2,048 texts of 32 bytes in all the fonts a file may list, 64 KiB of small glyphs
     LongTexts, // 16 texts of 4,096 bytes
     Huge,      // glyphs at 1,000 points up to the area budget, the rest wide lines
     Lines,     // 2,048 lines an inch wide across the sheet
@@ -217,14 +217,16 @@ enum class WorstPage {
 
 // 48 points is 64 pixels at 96 dpi, the largest glyph that the raster engine still caches.
 constexpr double OutlinePoints = 49;
+// The outline page takes half of the fonts, the text pages the other half.
+constexpr std::uint32_t OutlineFonts = report::MaxFonts / 2;
 
 void addWorstPage(report::PageStore& pages, WorstPage kind, bool installedFonts = false) {
     report::Page& page = pages.addPage(A4Width, A4Height);
     switch (kind) {
     case WorstPage::Outlines: {
         const std::vector<std::uint32_t> fonts = installedFonts
-                                                     ? addInstalledFonts(pages, OutlinePoints, 0, 32)
-                                                     : addFonts(pages, OutlinePoints, 32);
+                                                     ? addInstalledFonts(pages, OutlinePoints, 0, OutlineFonts)
+                                                     : addFonts(pages, OutlinePoints, OutlineFonts);
         const std::size_t bytes = areaBudgetBytes(OutlinePoints);
         addTexts(page, fonts, bytes / 10, 10);
         addLines(page, MaxItemsPerPage - page.items.size(), report::MaxLineWidthInches);
@@ -253,7 +255,7 @@ void addWorstPage(report::PageStore& pages, WorstPage kind, bool installedFonts 
     }
 }
 
-// The costliest file as a whole: the longest title, all 64 fonts, the slowest page to paint first,
+// The costliest file as a whole: the longest title, all the fonts a file may list, the slowest page to paint first,
 // then every page, item and byte of text the limits leave, as texts that change font at every item
 // (what costs the PDF writer most, besides the pages themselves).
 report::PageStore worstPageFile(bool installedFonts = false) {
@@ -261,8 +263,8 @@ report::PageStore worstPageFile(bool installedFonts = false) {
     pages.setTitle(textOf(report::MaxTitleBytes, 0));
     addWorstPage(pages, WorstPage::Outlines, installedFonts);
     const std::vector<std::uint32_t> fonts = installedFonts
-                                                 ? addInstalledFonts(pages, 10, 32, report::MaxFonts - 32)
-                                                 : addFonts(pages, 10, report::MaxFonts - 32);
+                                                 ? addInstalledFonts(pages, 10, OutlineFonts, report::MaxFonts - OutlineFonts)
+                                                 : addFonts(pages, 10, report::MaxFonts - OutlineFonts);
     std::size_t items = MaxItems - pages.page(0).items.size();
     std::size_t text = report::MaxAllTextBytes;
     for (const report::PageItem& item : pages.page(0).items) {

@@ -14,7 +14,7 @@ kodexa_install_missing() {
 }
 
 KODEXA_BUILD_PACKAGES=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libicu-dev
-    libjpeg62-turbo-dev zlib1g-dev libxcb1-dev fonts-liberation fonts-wine fontconfig qt6-translations-l10n librsvg2-bin
+    libjpeg62-turbo-dev zlib1g-dev libfreetype-dev libxcb1-dev fonts-liberation fonts-wine fontconfig qt6-translations-l10n librsvg2-bin
     openthesaurus-de-text)
 # (The last is no build tool: the keyword search reads its word list at run time.)
 KODEXA_TEST_PACKAGES=(googletest libgtest-dev libbenchmark-dev clang libclang-rt-14-dev libsqlite3-dev sqlite3

@@ -1,8 +1,8 @@
 #include "PdfOutput.h"
 
+#include "LeanPdfWriting.h"
 #include "OutputFile.h"
 #include "PagePainter.h"
-#include "PdfCompression.h"
 #include "ReportLayout.h"
 
 #include <QDir>
@@ -63,7 +63,7 @@ void writePdf(const PageStore& pages, const std::filesystem::path& fileName) {
                            reason.toStdString());
     };
     const KeepFreedMemory keepFreedMemory;
-    const FastestPdfCompression fastestCompression;
+    const LeanPdfWriting leanWriting;
     // An existing file is replaced only once the new one is complete.
     OutputFile file(fileName);
     if (!file.open())

@@ -25,7 +25,7 @@
 // these bounds cap what reading, painting and PDF output cost.
 // The writer refuses a store past them, so a saved file always opens again.
 //   title        at most 1,024 bytes
-//   fonts        at most 64, none listed twice (a repeat would renumber the texts); a name of at
+//   fonts        at most 32, none listed twice (a repeat would renumber the texts); a name of at
 //                most 32 bytes (a Windows face name has at most 31 characters, and every change
 //                of font looks the name up again), a point size above 0 and at most 1,000
 //   pages        at least 1 and at most 400; width and height from 1/72 to 100 inches
@@ -40,8 +40,10 @@
 // The whole code list report, the largest the program lays out, uses 186 pages, 106 items on a
 // page and 19,674 in all, 112 bytes in a text, 3,051 on a page and 335,510 in all, two fonts of
 // 10 and 16 points and lines of 1/72 inch. The totals allow about twice that, no more: the time a
-// PDF takes grows with them, and that of the whole list alone is 0.15 s. The limits came without a
-// new version: files saved before them hold the program's own reports, which lie inside them.
+// PDF takes grows with them, and that of the whole list alone is 0.15 s. Each font the PDF embeds
+// costs several milliseconds, whatever it draws, so 32 fonts, sixteen times the report's, are the
+// most a file may list (64 once, which could take a PDF past half a second). The limits came without
+// a new version: files saved before them hold the program's own reports, which lie inside them.
 namespace kodexa::report {
 
 // Why bytes are not a page file, or why a store cannot be written as one. The message says what
@@ -55,7 +57,7 @@ inline constexpr std::uint16_t PageFileVersion = 1;
 
 // The limits above.
 inline constexpr std::size_t MaxTitleBytes = 1024;
-inline constexpr std::uint32_t MaxFonts = 64;
+inline constexpr std::uint32_t MaxFonts = 32;
 inline constexpr std::size_t MaxFontNameBytes = 32;
 inline constexpr double MaxPointSize = 1000;
 inline constexpr std::uint32_t MaxPages = 400;

@@ -3,6 +3,7 @@
 // as they are. Both writers (page files and PDF) go through the same file.
 #include "OutputFile.h"
 #include "GuiEnvironment.h"
+#include "LeanPdfWriting.h"
 #include "PageFile.h"
 #include "PageFiles.h"
 #include "PdfOutput.h"
@@ -13,6 +14,9 @@
 
 #include <gtest/gtest.h>
 #include <zlib.h>
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
 
 #include <algorithm>
 #include <csignal>
@@ -397,4 +401,37 @@ TEST_F(OutputFileTest, ATextIsDrawnInItsOwnFontAlone) {
     const std::string pdf = contents(path("symbols.pdf"));
     EXPECT_EQ(countOf(pdf, "/Subtype /Type0"), 1U);
     EXPECT_NE(pdf.find("/BaseFont /D050000L"), std::string::npos);
+}
+
+// While a PDF is written, glyphs come without hinting, whatever their caller asks: a hinted glyph
+// loaded then has the outline that an unhinted one has outside.
+TEST(LeanPdfWriting, GlyphsLoadUnhintedOnlyWhileItLives) {
+    const char* file = "/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf";
+    if (!fs::exists(file))
+        GTEST_SKIP() << "no Liberation Sans";
+    FT_Library library = nullptr;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    FT_Face face = nullptr;
+    ASSERT_EQ(FT_New_Face(library, file, 0, &face), 0);
+    ASSERT_EQ(FT_Set_Pixel_Sizes(face, 0, 11), 0);
+    const FT_UInt glyph = FT_Get_Char_Index(face, 'g');
+    const auto outline = [&](FT_Int32 flags) {
+        EXPECT_EQ(FT_Load_Glyph(face, glyph, flags), 0);
+        const FT_Outline& points = face->glyph->outline;
+        return std::vector<FT_Vector>(points.points, points.points + points.n_points);
+    };
+    const auto same = [](const std::vector<FT_Vector>& a, const std::vector<FT_Vector>& b) {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                          [](const FT_Vector& p, const FT_Vector& q) { return p.x == q.x && p.y == q.y; });
+    };
+    const std::vector<FT_Vector> hinted = outline(FT_LOAD_DEFAULT);
+    const std::vector<FT_Vector> unhinted = outline(FT_LOAD_NO_HINTING);
+    ASSERT_FALSE(same(hinted, unhinted)); // hinting moves points at this size: the check can see it
+    {
+        const LeanPdfWriting lean;
+        EXPECT_TRUE(same(outline(FT_LOAD_DEFAULT), unhinted));
+    }
+    EXPECT_TRUE(same(outline(FT_LOAD_DEFAULT), hinted));
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
 }
