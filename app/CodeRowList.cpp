@@ -9,6 +9,8 @@
 #include <QMetaObject>
 #include <QPainter>
 
+#include <utility>
+
 namespace kodexa {
 
 CodeRowList::CodeRowList(QWidget* parent) : QTreeWidget(parent) {
@@ -73,8 +75,14 @@ void CodeRowList::focusOutEvent(QFocusEvent* event) {
     viewport()->update();
 }
 
+void CodeRowList::takeFocusQuietly() {
+    quietEntry_ = !hasFocus(); // only an entry to come is told
+    setFocus(Qt::OtherFocusReason);
+}
+
 void CodeRowList::tellCurrentRow() {
-    if (!hasFocus() || !QAccessible::isActive())
+    const bool quiet = std::exchange(quietEntry_, false);
+    if (quiet || !hasFocus() || !QAccessible::isActive())
         return;
     if (topLevelItemCount() == 0) {
         if (!emptyText_.isEmpty())

@@ -22,6 +22,9 @@ public:
     QString emptyText() const { return emptyText_; }
     // After the rows were added: what a reader hears of each and the full text of cut cells.
     void describeRows();
+    // Takes the focus without telling the current row or the empty text: the caller tells what
+    // just happened to the list instead, which the list's own words would cut off.
+    void takeFocusQuietly();
 
 protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
@@ -35,6 +38,7 @@ private:
     QRect rowRect(const QModelIndex& index) const;
 
     QString emptyText_;
+    bool quietEntry_ = false;
 };
 
 } // namespace kodexa

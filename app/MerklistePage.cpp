@@ -259,8 +259,8 @@ void MerklistePage::updateButtons() {
         hadFocus |= button->hasFocus() && !any;
         button->setEnabled(any);
     }
-    if (hadFocus)
-        Entries->setFocus(Qt::OtherFocusReason);
+    if (hadFocus) // the outcome that emptied the list is told next
+        Entries->takeFocusQuietly();
 }
 
 void MerklistePage::tell(const QString& outcome) {

@@ -745,11 +745,14 @@ void AccessibilityTest::theMerklisteButtonsKeepTheFocusAndSayWhatTheyDid() {
     press(page->DownButton, QStringLiteral("03111000-2 steht schon unten"));
     press(page->RemoveButton, QStringLiteral("03111000-2 entfernt; Hauptgegenstand ist jetzt 45000000-7"));
     // The last entry gone, the commands have nothing to act on: the focus goes to the list, not on
-    // to "Liste kopieren".
+    // to "Liste kopieren", and the outcome is what a reader hears, not cut off by the list's own
+    // empty text.
     focusOn(page->RemoveButton, Qt::TabFocusReason);
     log.clear();
     QTest::keyClick(page->RemoveButton, Qt::Key_Space);
-    QCOMPARE(log.announcements().front(), QStringLiteral("45000000-7 entfernt; die Merkliste ist leer"));
+    QCoreApplication::processEvents();
+    QCOMPARE(log.announcements(),
+             std::vector<QString>{QStringLiteral("45000000-7 entfernt; die Merkliste ist leer")});
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(page->Entries));
     QVERIFY(!page->CopyButton->isEnabled());
 }
