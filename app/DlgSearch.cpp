@@ -651,7 +651,7 @@ void TDlgSearchCPV::addToMerkliste(const std::optional<CopiedRecord>& record, QW
     if (!record)
         return;
     const bool added = Merkliste.add(record->code, record->description) == merkliste::Merkliste::Added::Added;
-    const QString code = toQString(record->code);
+    const QString code = toQString(codelist::publishedCode(record->code)); // as the Merkliste shows it
     QString outcome = added ? QStringLiteral("%1 zur Merkliste hinzugefügt").arg(code)
                             : QStringLiteral("%1 steht schon auf der Merkliste").arg(code);
     if (added) {

@@ -90,9 +90,9 @@ private slots:
         QCOMPARE(start(), QString());
         window->DBGrid1->selectRow(3); // 03111000 Saatgut
         insertOn(window->DBGrid1);
-        QCOMPARE(lastAnnouncement(*window), QStringLiteral("03111000 zur Merkliste hinzugefügt"));
+        QCOMPARE(lastAnnouncement(*window), QStringLiteral("03111000-2 zur Merkliste hinzugefügt"));
         insertOn(window->DBGrid1);
-        QCOMPARE(lastAnnouncement(*window), QStringLiteral("03111000 steht schon auf der Merkliste"));
+        QCOMPARE(lastAnnouncement(*window), QStringLiteral("03111000-2 steht schon auf der Merkliste"));
         window->showCodeInTree("45000000");
         insertOn(window->TreeView1);
         // The outcome shows at the row, just below it, a little into its text.
@@ -404,7 +404,7 @@ private slots:
                 problem.contains(QStringLiteral("bis das Programm endet")),
             qPrintable(problem)); // in German, whatever the system's own words
         QVERIFY2(lastAnnouncement(*window).startsWith(
-                     QStringLiteral("03111000 zur Merkliste hinzugefügt, aber nicht gespeichert: ")),
+                     QStringLiteral("03111000-2 zur Merkliste hinzugefügt, aber nicht gespeichert: ")),
                  qPrintable(lastAnnouncement(*window)));
         insertOn(window->DBGrid1); // no second message, and nothing written over
         QCOMPARE(window->MerklisteTab->ProblemLine->text(), problem);
