@@ -475,6 +475,7 @@ std::vector<std::uint32_t> KeywordIndex::offerBroaderCodes(std::uint32_t best, s
 
 std::vector<std::uint32_t> KeywordIndex::codesBeginning(const std::vector<std::string>& prefixes) const {
     std::vector<std::uint32_t> found;
+    std::vector<bool> taken(codes_.size()); // prefixes may overlap ("03", "031"): each code once
     for (const std::string& prefix : prefixes) {
         auto first = std::partition_point(codes_.begin(), codes_.end(), [&](const PackedCode& code) {
             return std::string_view(code.code, sizeof code.code).substr(0, prefix.size()) < prefix;
@@ -482,8 +483,10 @@ std::vector<std::uint32_t> KeywordIndex::codesBeginning(const std::vector<std::s
         for (auto it = first;
              it != codes_.end() && std::string_view(it->code, sizeof it->code).starts_with(prefix); ++it) {
             auto index = static_cast<std::uint32_t>(it - codes_.begin());
-            if (std::find(found.begin(), found.end(), index) == found.end())
+            if (!taken[index]) {
+                taken[index] = true;
                 found.push_back(index);
+            }
         }
     }
     return found;
@@ -813,13 +816,11 @@ void KeywordIndex::matchExpansions(std::string_view key, const SearchOptions& op
         }
     };
     // The word as typed, else its stem: the resources list base forms ("aufzug" for "aufzüge").
-    for (std::string_view form : {key, stemOf(key)}) {
-        Expansions synonyms = resources.synonymsOf(form);
-        if (synonyms.empty())
-            continue;
+    Expansions synonyms = resources.synonymsOf(key);
+    if (const std::string_view stem = stemOf(key); synonyms.empty() && stem != key)
+        synonyms = resources.synonymsOf(stem);
+    if (!synonyms.empty())
         meet(synonyms, SynonymWeight);
-        return;
-    }
 }
 
 void KeywordIndex::matchEveryWord(std::span<const std::string> words, bool allowTypo, std::size_t innerFrom,
