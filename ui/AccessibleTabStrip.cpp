@@ -40,8 +40,12 @@ public:
         switch (t) {
         case QAccessible::Name:
             return withoutMnemonic(strip_->tabText(index_));
-        case QAccessible::Description:
-            return strip_->tabToolTip(index_);
+        case QAccessible::Description: {
+            // Its place in the strip, which readers do not tell of a page tab on their own.
+            const QString place = QStringLiteral("Seite %1 von %2").arg(index_ + 1).arg(strip_->count());
+            const QString tip = strip_->tabToolTip(index_);
+            return tip.isEmpty() ? place : tip + QStringLiteral("; ") + place;
+        }
         default:
             return {};
         }

@@ -216,8 +216,9 @@ void AccessibilityTest::theInputsAnswerEveryTextQuery() {
         QCOMPARE(testing::wrongTextAnswer(*input), QString());
 }
 
-// The tab strip has one child a page, named, the current one selected, each pressed to show its
-// page; the stack of pages is a plain container, each page named as its tab; the menu is named.
+// The tab strip has one child a page, named, with its place, the current one selected, each
+// pressed to show its page; the stack of pages is a plain container, each page named as its tab; the menu is
+// named.
 void AccessibilityTest::thePageControlTellsItsPagesAlone() {
     QAccessibleInterface* strip = accessible(window->PageControl1->tabBar());
     QCOMPARE(strip->role(), QAccessible::PageTabList);
@@ -226,6 +227,8 @@ void AccessibilityTest::thePageControlTellsItsPagesAlone() {
         QAccessibleInterface* tab = strip->child(page);
         QCOMPARE(tab->role(), QAccessible::PageTab);
         QCOMPARE(tab->text(QAccessible::Name), window->PageControl1->tabText(page));
+        QCOMPARE(tab->text(QAccessible::Description),
+                 QStringLiteral("Seite %1 von %2").arg(page + 1).arg(strip->childCount()));
         QCOMPARE(tab->state().selected, page == window->PageControl1->currentIndex());
         QCOMPARE(strip->indexOfChild(tab), page);
         QCOMPARE(tab->parent(), strip);
