@@ -28,19 +28,7 @@ sqlite3 "$database" "create table cpv(code text primary key, descr text);" ".mod
     "create virtual table words using fts5(code unindexed, descr, tokenize='unicode61 remove_diacritics 2');" \
     "insert into words select code, descr from cpv;"
 
-# Milliseconds of one run, output thrown away: wall time, then processor time (user and system).
-time_one() {
-    local TIMEFORMAT='%3R %3U %3S'
-    { time "$@" >/dev/null; } 2>&1 | awk '{printf "%.3f %.3f\n", $1 * 1000, ($2 + $3) * 1000}'
-}
-
-# "median min max" of the numbers in a file.
-summary() {
-    sort -n "$1" | awk '{v[NR] = $1} END {
-        m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-        printf "%.2f %.2f %.2f\n", m, v[1], v[NR]
-    }'
-}
+source bench/timing.sh
 
 # compare LABEL "CPVQUERY|ARGS" SQL ORDERED: times both (cpvquery's arguments separated by '|');
 # ORDERED=yes when both must print the same rows in the same order, no for the same rows in any

@@ -22,28 +22,17 @@ trap 'rm -rf "$scratch"' EXIT
 "$bench" --write-worst-page-file="$scratch/named.ndr"
 "$bench" --write-worst-page-file-installed-fonts="$scratch/installed.ndr"
 
-# "median min max" of the numbers in a file.
-summary() {
-    sort -n "$1" | awk '{v[NR] = $1} END {
-        m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-        printf "%.0f %.0f %.0f\n", m, v[1], v[NR]
-    }'
-}
+source bench/timing.sh
 
 echo "cpvquery --page-file FILE --pdf OUT, $rounds runs each, in ms; $(fc-list : family | sort -u | wc -l) font families installed; $(uptime | sed 's/.*load/load/')"
 printf "%-20s %8s %14s %8s %14s %10s\n" "page file" "cpu" "(min..max)" "wall" "(min..max)" "PDF bytes"
 for file in named installed; do
-    : >"$scratch/cpu"
-    : >"$scratch/wall"
+    : >"$scratch/times"
     for ((round = 0; round < rounds; ++round)); do
-        TIMEFORMAT='%3R %3U %3S'
-        times=$({ time "$cpvquery" --page-file "$scratch/$file.ndr" --pdf "$scratch/$file.pdf" >/dev/null 2>&1; } 2>&1)
-        read -r wall user system <<<"$times"
-        awk -v u="$user" -v s="$system" 'BEGIN {printf "%.0f\n", (u + s) * 1000}' >>"$scratch/cpu"
-        awk -v w="$wall" 'BEGIN {printf "%.0f\n", w * 1000}' >>"$scratch/wall"
+        time_one "$cpvquery" --page-file "$scratch/$file.ndr" --pdf "$scratch/$file.pdf" >>"$scratch/times"
     done
-    read -r cpu cpuMin cpuMax < <(summary "$scratch/cpu")
-    read -r wall wallMin wallMax < <(summary "$scratch/wall")
+    read -r wall wallMin wallMax < <(cut -d' ' -f1 "$scratch/times" | summary /dev/stdin 0)
+    read -r cpu cpuMin cpuMax < <(cut -d' ' -f2 "$scratch/times" | summary /dev/stdin 0)
     printf "%-20s %8s %14s %8s %14s %10s\n" "$file fonts" "$cpu" "$cpuMin..$cpuMax" "$wall" "$wallMin..$wallMax" \
         "$(stat -c %s "$scratch/$file.pdf")"
 done

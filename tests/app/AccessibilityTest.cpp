@@ -217,8 +217,8 @@ void AccessibilityTest::theInputsAnswerEveryTextQuery() {
 }
 
 // The tab strip has one child a page, named, with its place, the current one selected, each
-// pressed to show its page; the stack of pages is a plain container, each page named as its tab; the menu is
-// named.
+// pressed to show its page; the stack of pages is a plain container, each page named as its tab;
+// the menu is named.
 void AccessibilityTest::thePageControlTellsItsPagesAlone() {
     QAccessibleInterface* strip = accessible(window->PageControl1->tabBar());
     QCOMPARE(strip->role(), QAccessible::PageTabList);

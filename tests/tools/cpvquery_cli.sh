@@ -295,12 +295,11 @@ case_icu_on_demand() {
     done
     env -u LC_ALL -u LC_COLLATE LANG=C.UTF-8 "$cpvquery" --sort desc --desc obst >german
     grep -q $'^15940000\tApfelwein und andere Obstweine$' german || fail "--sort desc: $(head -n 2 german)"
-    # English has no tailoring of its own, as German has none: ICU, loaded now, gives the same order.
-    env -u LC_ALL -u LC_COLLATE LANG=en_GB.UTF-8 LD_DEBUG=libs "$cpvquery" --sort desc --desc obst >out 2>err
-    grep -q "libicui18n" err || fail "--sort desc in en_GB did not load ICU: has it been linked?"
-    cmp -s out german || fail "en_GB: another order by description"
+    # English has no tailoring of its own, as German has none: ICU, loaded now, gives the same order
+    # of the whole list.
     env -u LC_ALL -u LC_COLLATE LANG=C.UTF-8 "$cpvquery" --sort desc >german
-    env -u LC_ALL -u LC_COLLATE LANG=en_GB.UTF-8 "$cpvquery" --sort desc >out
+    env -u LC_ALL -u LC_COLLATE LANG=en_GB.UTF-8 LD_DEBUG=libs "$cpvquery" --sort desc >out 2>err
+    grep -q "libicui18n" err || fail "--sort desc in en_GB did not load ICU: has it been linked?"
     cmp -s out german || fail "en_GB: another order of the full list by description"
     # Another locale has its rules looked at, and the result is the same.
     env -u LC_ALL -u LC_COLLATE LANG=C.UTF-8 "$cpvquery" --code 03 >german
